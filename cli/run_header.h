@@ -1,0 +1,13 @@
+// The texts that open a run: banner, creator note, parameter block and the
+// legend of the output format.
+#ifndef TORVIX_CLI_RUN_HEADER_H
+#define TORVIX_CLI_RUN_HEADER_H
+
+#include <cstdio>
+
+void torvix_welcome(FILE *f);
+void creator_message(FILE *f, const char *prefix);
+void print_search_parameters(FILE *f, const char *prefix);
+void print_output_format(FILE *f, const char *prefix);
+
+#endif

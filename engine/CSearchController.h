@@ -1,0 +1,71 @@
+// The search of one FASTA record: its two result lists, the three search
+// modes, the filters, the report and the masking; and the process-wide
+// per-unit-length threshold tables.
+#ifndef TORVIX_ENGINE_CSEARCHCONTROLLER_H
+#define TORVIX_ENGINE_CSEARCHCONTROLLER_H
+
+#include <cstdio>
+#include <list>
+
+#include "CAnchorSeq.h"
+#include "Csat.h"
+#include "input/CSequence_Mol.h"
+
+class CSearchController
+{
+public:
+  unsigned seq_number;
+  CSequence_Mol &seq;
+  CsatContainer exactSATList;
+  CsatContainer imperfectSATList;
+
+  // Thresholds per unit length 0 .. global_max_unit_length, built by the first
+  // controller of the process from the options then in force.
+  static int *minScores_user;
+  static int *minLengths_user;
+  static int *minScores_intern; // seeds of the extend-exact mode: max(4, unit length)
+  static int *minLengths_intern;
+  static int *minScores;        // the active pair
+  static int *minLengths;
+
+  CSearchController(unsigned seq_number, CSequence_Mol &seq);
+  ~CSearchController() = default; // imperfectSATList, then exactSATList, back to the pool
+  CSearchController(const CSearchController &) = delete;
+  CSearchController &operator=(const CSearchController &) = delete;
+
+  static void reset_minimum_arrays();
+
+  // Search modes.
+  void exact_search_2();
+  void search_exact_and_extend_to_imperfect_repeats();
+  void complete_imperfect_search(FILE *out);
+  void unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_seq, std::list<Csat *> &result);
+  void one_unit_len_complete_imperfect_search(unsigned L, CAnchorSeq &anchor_seq,
+                                              std::list<Csat *> &result);
+
+  // Imperfect extension by recursive alignment.
+  void extend_imperfect_forward(Csat &sat, const char *stop);
+  void extend_imperfect_backward(Csat &sat, const char *stop);
+  int extend_imperfect_forward_leap_ahead(const char *s, const char *u, const char *unit_begin,
+                                          const char *unit_end, int score, int unit_length,
+                                          unsigned depth, const char *stop, int best);
+  int extend_imperfect_backward_leap_ahead(const char *s, const char *u, const char *unit_begin,
+                                           const char *unit_end, int score, int unit_length,
+                                           unsigned depth, const char *stop, int best);
+
+  // Filters.
+  void remove_hidden(CsatContainer &list);
+  void filter_perfection(CsatContainer &list);
+
+  // Output.
+  void report_SATList(FILE *output, std::list<Csat *> repeats);
+  void report_seq_name(FILE *output);
+  // Overwrites the reported repeats of list in seq with lower case or X.
+  void maskSATList(CsatContainer &list);
+
+  // The search mode in force, its filters and the report of the record;
+  // returns the list that was reported.
+  CsatContainer &search_filter_and_report(FILE *output);
+};
+
+#endif

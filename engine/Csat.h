@@ -1,0 +1,129 @@
+// One tandem repeat found in the current record, the pool that recycles
+// repeat records, and the lists that hold them.
+#ifndef TORVIX_ENGINE_CSAT_H
+#define TORVIX_ENGINE_CSAT_H
+
+#include <cstdio>
+#include <list>
+
+#include "input/CSequence_Mol.h"
+#include "input/growable.h"
+
+// One event of an imperfect alignment: 'M' mismatch, 'I' insertion (an extra
+// sequence character), 'D' deletion (a unit character missing from the sequence).
+struct alignment_event {
+  const char *pos;
+  char kind;
+};
+
+class Csat
+{
+public:
+  const char *pos_left;          // first base of the repeat
+  const char *pos_right;         // one past the last base
+  const char *unit_cursor_right; // unit character expected at pos_right
+  const char *unit_cursor_left;  // unit character expected at pos_left - 1
+  const char *unit_begin;        // the unit is a stretch of the sequence itself
+  const char *unit_end;
+  int score;
+  unsigned mismatches;
+  unsigned insertions;
+  unsigned deletions;
+  unsigned Ns;
+  // Start depth of the look-ahead. Wider than a byte so that any depth the
+  // options admit is honoured exactly.
+  unsigned recursion_depth;
+  fastvector<alignment_event> alignment;
+
+  Csat() { init(nullptr, nullptr); }
+  Csat(const Csat &) = delete;
+  Csat &operator=(const Csat &) = delete;
+
+  // One copy of the unit b..e, not yet extended; keeps the event storage.
+  void init(const char *b, const char *e)
+  {
+    pos_left = b;
+    pos_right = e;
+    unit_cursor_right = b;
+    unit_cursor_left = e ? e - 1 : nullptr;
+    unit_begin = b;
+    unit_end = e;
+    score = 0;
+    mismatches = insertions = deletions = Ns = 0;
+    recursion_depth = 0;
+    alignment.clear();
+  }
+
+  unsigned unit_length() const { return static_cast<unsigned>(unit_end - unit_begin); }
+  unsigned length() const { return static_cast<unsigned>(pos_right - pos_left); }
+  // Length of the ideal run of unit copies the repeat is aligned to.
+  int normalised_length() const
+  {
+    return static_cast<int>(length()) - static_cast<int>(insertions) + static_cast<int>(deletions);
+  }
+  // Perfection in percent by the N mode in force; ends the process with
+  // status 2 for a mode outside 0-2.
+  float perfection() const;
+
+  static bool lessThan_missense(const alignment_event &x, const alignment_event &y)
+  {
+    return x.pos < y.pos || (x.pos == y.pos && static_cast<signed char>(x.kind) < static_cast<signed char>(y.kind));
+  }
+
+  // True when the report prints this repeat: perfection inside the requested
+  // range and a unit that is not a repetition of a shorter unit.
+  bool is_reported() const;
+  // Writes the repeat in the output format in force; gap_cursor runs over the
+  // record's removed gaps and belongs to the caller.
+  void report_sat(FILE *out, CSequence_Mol &sequence, unsigned &gap_cursor) const;
+  void print_repeat_name(FILE *out) const;
+  const char *get_repeat_name() const;
+};
+
+bool lessThan_sat(const Csat *a, const Csat *b);
+
+// The process-wide pool of free repeat records. The record returned last is
+// handed out first, which keeps the working set small.
+class Csat_garbagecollector
+{
+public:
+  std::list<Csat *> free_list;
+
+  Csat_garbagecollector() = default;
+  Csat_garbagecollector(const Csat_garbagecollector &) = delete;
+  Csat_garbagecollector &operator=(const Csat_garbagecollector &) = delete;
+  ~Csat_garbagecollector();
+
+  Csat *get_new(const char *b, const char *e);
+  void push_back(Csat *s) { free_list.push_back(s); }
+  size_t size() const { return free_list.size(); }
+};
+
+extern Csat_garbagecollector sat_alloc;
+
+class CBasicSatContainer : public std::list<Csat *>
+{
+public:
+  CBasicSatContainer() = default;
+  CBasicSatContainer(const CBasicSatContainer &) = delete;
+  CBasicSatContainer &operator=(const CBasicSatContainer &) = delete;
+  ~CBasicSatContainer();
+};
+
+// A list of repeats that gives its records back to the pool when destroyed.
+class CsatContainer : public CBasicSatContainer
+{
+public:
+  Csat_garbagecollector *pool;
+  explicit CsatContainer(Csat_garbagecollector &p = sat_alloc) : pool(&p) {}
+  ~CsatContainer();
+  // Gives the record at it back to the pool; returns the next position.
+  iterator remove_to_pool(iterator it)
+  {
+    pool->push_back(*it);
+    return erase(it);
+  }
+  void sort_by_position() { sort(lessThan_sat); }
+};
+
+#endif

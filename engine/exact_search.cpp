@@ -1,0 +1,3 @@
+#include "CSearchController.h"
+
+void CSearchController::exact_search_2() {}

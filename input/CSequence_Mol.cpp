@@ -1,0 +1,258 @@
+#include "CSequence_Mol.h"
+
+#include <cctype>
+
+namespace {
+
+// What one sequence character does to the record.
+enum seq_class : unsigned char {
+  sc_invalid = 0, // also byte 0, which the reader returns at end of input
+  sc_base,        // A, C, G, T, U in either case: stored as upper-case ACGT
+  sc_ambig,       // IUPAC ambiguity codes and '?': stored as N
+  sc_dash,
+  sc_star,
+  sc_space,       // white space other than LF: ignored
+  sc_newline,
+};
+
+struct class_table {
+  unsigned char kind[256];
+  char stored[256];
+  class_table()
+  {
+    for (int c = 0; c < 256; ++c) {
+      kind[c] = sc_invalid;
+      stored[c] = 0;
+    }
+    for (const char *p = "ACGT"; *p; ++p)
+      set(*p, sc_base, *p);
+    set('U', sc_base, 'T');
+    for (const char *p = "NXRYKMSWBDHV"; *p; ++p)
+      set(*p, sc_ambig, 'N');
+    kind['?'] = sc_ambig;
+    stored['?'] = 'N';
+    kind['-'] = sc_dash;
+    kind['*'] = sc_star;
+    for (int c = 1; c < 256; ++c)
+      if (std::isspace(c))
+        kind[c] = sc_space;
+    kind['\n'] = sc_newline;
+  }
+  void set(char upper, seq_class k, char out)
+  {
+    unsigned char u = static_cast<unsigned char>(upper);
+    unsigned char l = static_cast<unsigned char>(std::tolower(u));
+    kind[u] = kind[l] = k;
+    stored[u] = stored[l] = out;
+  }
+};
+
+const class_table classes;
+
+} // namespace
+
+void CSequence_Mol::getLineOfDNA_toupper_ambig2N_removegaps(CFile &in, unsigned &position)
+{
+  for (;;) {
+    unsigned c = in.getchar();
+    switch (classes.kind[c]) {
+    case sc_base:
+      seq.push_back(classes.stored[c]);
+      ++number_of_ACGTU;
+      ++position;
+      break;
+    case sc_ambig:
+      seq.push_back(ambig_char);
+      ++number_of_Ns;
+      ++position;
+      break;
+    case sc_dash:
+      gap_positions.push_back(position);
+      dash_positions.push_back(position);
+      ++number_of_gaps;
+      ++position;
+      break;
+    case sc_star:
+      gap_positions.push_back(position);
+      star_positions.push_back(position);
+      ++number_of_gaps;
+      ++position;
+      break;
+    case sc_space:
+      break;
+    case sc_newline:
+      return;
+    default:
+      if (!in.fail())
+        in.set_fail();
+      return;
+    }
+  }
+}
+
+void CSequence_Mol::getLineOfDNA_toupper_ambig2N_gaps2N(CFile &in)
+{
+  for (;;) {
+    unsigned c = in.getchar();
+    switch (classes.kind[c]) {
+    case sc_base:
+      seq.push_back(classes.stored[c]);
+      ++number_of_ACGTU;
+      break;
+    case sc_ambig:
+    case sc_dash:
+    case sc_star:
+      seq.push_back(ambig_char);
+      ++number_of_Ns;
+      break;
+    case sc_space:
+      break;
+    case sc_newline:
+      return;
+    default:
+      if (!in.fail())
+        in.set_fail();
+      return;
+    }
+  }
+}
+
+void CSequence_Mol::find_fastaname_and_description()
+{
+  const char *b = full_name.begin();
+  const char *e = full_name.end();
+  const char *space = b;
+  while (space != e && *space != ' ')
+    ++space;
+  name.assign(b, space);
+  if (space == e) {
+    description.clear();
+    return;
+  }
+  const char *d = space;
+  while (d != e && *d == ' ')
+    ++d;
+  description.assign(d, e);
+}
+
+// Steps up to and through the header line. Returns false when the call must
+// end without a sequence (format error, or nothing after a lone '>').
+bool CSequence_Mol::read_header(CFile &in)
+{
+  unsigned c = in.getchar();
+  while (!in.fail() && std::isspace(static_cast<int>(c)))
+    c = in.getchar();
+
+  if (c == '#' && !in.fail()) {
+    for (;;) {
+      while (in.good() && c != '\n')
+        c = in.getchar();
+      c = in.getchar();
+      while (!in.fail() && std::isspace(static_cast<int>(c)))
+        c = in.getchar();
+      if (in.fail() || c != '#')
+        break;
+    }
+    if (!in.fail() && c != '>') {
+      in.set_fail();
+      return false;
+    }
+  }
+
+  if (in.fail() || c != '>') {
+    in.set_fail();
+    return false;
+  }
+
+  for (c = in.getchar(); !in.fail() && c != '\n'; c = in.getchar())
+    full_name.push_back(static_cast<char>(c));
+
+  if (in.fail()) {
+    if (full_name.empty())
+      return false;
+    in.clear_fail();
+  }
+  find_fastaname_and_description();
+  return true;
+}
+
+void CSequence_Mol::readFastaSequence_toupper_ambig2N_removegaps(CFile &in)
+{
+  full_name.clear();
+  name.clear();
+  description.clear();
+  seq.clear();
+  number_of_ACGTU = number_of_Ns = number_of_gaps = 0;
+  gap_positions.clear();
+  dash_positions.clear();
+  star_positions.clear();
+
+  if (!read_header(in))
+    return;
+  unsigned position = 0;
+  unsigned c = in.peekchar();
+  while (!in.fail() && c != '>') {
+    getLineOfDNA_toupper_ambig2N_removegaps(in, position);
+    c = in.peekchar();
+  }
+}
+
+void CSequence_Mol::readFastaSequence_toupper_ambig2N_gaps2N(CFile &in)
+{
+  full_name.clear();
+  name.clear();
+  description.clear();
+  seq.clear();
+  number_of_ACGTU = number_of_Ns = number_of_gaps = 0;
+
+  if (!read_header(in))
+    return;
+  unsigned c = in.peekchar();
+  while (!in.fail() && c != '>') {
+    getLineOfDNA_toupper_ambig2N_gaps2N(in);
+    c = in.peekchar();
+  }
+}
+
+void CSequence_Mol::writeSequence_fill_in_gaps_and_stars(FILE *out, unsigned line_width)
+{
+  std::fprintf(out, ">%s\n", full_name.c_str());
+
+  // Bases are copied in runs between gap positions and line ends.
+  const unsigned long long total = (unsigned long long)seq.length + gap_positions.length;
+  unsigned gi = 0, di = 0, si = 0;
+  const char *s = seq.data;
+  unsigned long long p = 0;
+  unsigned column = 0;
+  while (p < total) {
+    if (gi < gap_positions.length && gap_positions[gi] == p) {
+      char g;
+      if (di < dash_positions.length && dash_positions[di] == p) {
+        g = '-';
+        ++di;
+      } else {
+        g = '*';
+        if (si < star_positions.length && star_positions[si] == p)
+          ++si;
+      }
+      ++gi;
+      std::fputc(g, out);
+      ++p;
+      ++column;
+    } else {
+      unsigned long long run_end = gi < gap_positions.length ? gap_positions[gi] : total;
+      unsigned long long room = line_width - column;
+      unsigned long long n = run_end - p < room ? run_end - p : room;
+      std::fwrite(s, 1, n, out);
+      s += n;
+      p += n;
+      column += static_cast<unsigned>(n);
+    }
+    if (column == line_width) {
+      std::fputc('\n', out);
+      column = 0;
+    }
+  }
+  if (column != 0)
+    std::fputc('\n', out);
+}
