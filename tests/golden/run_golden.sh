@@ -42,7 +42,9 @@ name=${words[0]}
 exe="$bin_dir/$name"
 [ -x "$exe" ] || { echo "run_golden.sh: no program $exe" >&2; exit 2; }
 
-(cd "$scratch" && "$exe" "${words[@]:1}" > "$scratch/.stdout" 2> "$scratch/.stderr")
+# The program sees the name of the command line as its own name, whichever
+# build runs, as it does when a user runs it from the PATH.
+(cd "$scratch" && exec -a "${words[0]}" "$exe" "${words[@]:1}" > "$scratch/.stdout" 2> "$scratch/.stderr")
 echo $? > "$scratch/.status"
 # The clock of progress lines is the only thing that varies from run to run.
 sed -E 's/^[0-9]{2,}\.[0-9]{2}\.[0-9]{2} - /HH.MM.SS - /' "$scratch/.stderr" > "$scratch/.stderr.masked"
