@@ -157,7 +157,10 @@ int torvix_main(int argc, char **argv)
   creator_message(files.output, "# ");
   print_search_parameters(files.output, "# ");
   print_output_format(files.output, "# ");
-  std::fflush(files.output);
+  if (std::fflush(files.output) != 0 || std::ferror(files.output)) {
+    files.close_all();
+    return write_failed(files.output_name);
+  }
 
   if (masking) {
     files.masked = std::fopen(files.masked_name.c_str(), "w");

@@ -30,6 +30,7 @@ while [ $# -gt 1 ]; do
 done
 case_dir=$(cd "$1" && pwd) || exit 2
 [ -n "$bin_dir" ] || { echo "run_golden.sh: --bin-dir is required" >&2; exit 2; }
+bin_dir=$(cd "$bin_dir" && pwd) || exit 2
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -72,9 +73,25 @@ compare() { # expected-file produced-file
 compare "$case_dir/expected.out" "$scratch/.stdout"
 compare "$case_dir/expected.err" "$scratch/.stderr.masked"
 compare "$case_dir/expected.status" "$scratch/.status"
-for expected in "$case_dir"/expected.*; do
+# Every file the run created or changed needs an expected copy, and every
+# expected copy a file.
+for produced in "$scratch"/*; do
+  [ -f "$produced" ] || continue
+  base=$(basename "$produced")
+  if [ ! -e "$case_dir/$base" ] || ! cmp -s "$case_dir/$base" "$produced"; then
+    [ -e "$case_dir/expected.$base" ] || [ $update = 1 ] ||
+      { echo "UNEXPECTED: the run wrote $base"; failed=1; continue; }
+  fi
+done
+for expected in "$case_dir"/expected.* "$scratch"/*; do
   base=$(basename "$expected")
-  case "$base" in expected.out|expected.err|expected.status|*.new) continue ;; esac
-  compare "$expected" "$scratch/${base#expected.}"
+  case "$base" in
+    expected.out|expected.err|expected.status|*.new) continue ;;
+    expected.*) compare "$expected" "$scratch/${base#expected.}" ;;
+    *) # a file of the run without an expected copy: new in update mode
+      [ $update = 1 ] && [ -f "$expected" ] && [ ! -e "$case_dir/expected.$base" ] &&
+        { [ ! -e "$case_dir/$base" ] || ! cmp -s "$case_dir/$base" "$expected"; } &&
+        cp "$expected" "$case_dir/expected.$base" ;;
+  esac
 done
 exit $failed
