@@ -1,3 +1,210 @@
+// The search for perfect tandem repeats: every window of every unit length is
+// a seed that is grown as far as the sequence continues its unit.
+#include <cstring>
+
 #include "CSearchController.h"
 
-void CSearchController::exact_search_2() {}
+#include "params/global-types-and-parameters.h"
+
+namespace {
+
+const char *next_N_from(const char *p, const char *end)
+{
+  const void *n = std::memchr(p, 'N', static_cast<size_t>(end - p));
+  return n ? static_cast<const char *>(n) : end;
+}
+
+// A unit of one repeated base is the mononucleotide repeat's business.
+bool is_one_base_repeated(const char *p, unsigned L)
+{
+  for (unsigned i = 1; i < L; ++i)
+    if (p[i] != p[0])
+      return false;
+  return true;
+}
+
+// Grows c to the right and to the left over every base that continues its
+// unit, stepping over runs of at most max_N_run N (none when 0) without
+// scoring them, and then gives back the N at both ends: a repeat never starts
+// or ends with N. The seed window itself holds no N, so trimming stops there.
+void extend_exact(Csat &c, const char *seq_begin, const char *seq_end, unsigned max_N_run)
+{
+  const char *const ub = c.unit_begin;
+  const char *const ue = c.unit_end;
+  int score = c.score;
+  unsigned Ns = c.Ns;
+
+  const char *r = c.pos_right;
+  const char *u = c.unit_cursor_right;
+  while (r != seq_end) {
+    if (*r == *u) {
+      ++r;
+      ++score;
+      if (++u == ue)
+        u = ub;
+      continue;
+    }
+    if (*r != 'N' || max_N_run == 0)
+      break;
+    // Counting one N past the limit is enough to reject the run.
+    const char *q = r + 1;
+    while (q != seq_end && *q == 'N' && static_cast<unsigned>(q - r) <= max_N_run)
+      ++q;
+    if (static_cast<unsigned>(q - r) > max_N_run)
+      break;
+    Ns += static_cast<unsigned>(q - r);
+    for (; r != q; ++r)
+      if (++u == ue)
+        u = ub;
+  }
+
+  const char *l = c.pos_left;
+  const char *v = c.unit_cursor_left;
+  while (l != seq_begin) {
+    if (l[-1] == *v) {
+      --l;
+      ++score;
+      v = (v == ub ? ue : v) - 1;
+      continue;
+    }
+    if (l[-1] != 'N' || max_N_run == 0)
+      break;
+    const char *q = l - 1;
+    while (q != seq_begin && q[-1] == 'N' && static_cast<unsigned>(l - q) <= max_N_run)
+      --q;
+    if (static_cast<unsigned>(l - q) > max_N_run)
+      break;
+    Ns += static_cast<unsigned>(l - q);
+    for (; l != q; --l)
+      v = (v == ub ? ue : v) - 1;
+  }
+
+  while (r[-1] == 'N') {
+    --r;
+    u = (u == ub ? ue : u) - 1;
+    --Ns;
+  }
+  while (*l == 'N') {
+    ++l;
+    if (++v == ue)
+      v = ub;
+    --Ns;
+  }
+
+  c.pos_right = r;
+  c.unit_cursor_right = u;
+  c.pos_left = l;
+  c.unit_cursor_left = v;
+  c.score = score;
+  c.Ns = Ns;
+}
+
+} // namespace
+
+void CSearchController::exact_search_2()
+{
+  const char *const seq_begin = seq.seq.data;
+  const char *const seq_end = seq_begin + seq.seq.length;
+  const char *const name = seq.name.c_str();
+  const unsigned max_N_run = global_Ns_allowed_in_a_row > 0 && !global_treat_Ns_as_missense
+                                 ? static_cast<unsigned>(global_Ns_allowed_in_a_row)
+                                 : 0;
+
+  // The candidate of the last window, if it was not kept: re-initialised in
+  // place for the next window instead of going back to the pool.
+  Csat *candidate = nullptr;
+  auto seed = [&](const char *b, const char *e) -> Csat & {
+    if (candidate)
+      candidate->init(b, e);
+    else
+      candidate = sat_alloc.get_new(b, e);
+    return *candidate;
+  };
+  auto keep_candidate = [&]() {
+    exactSATList.push_back(candidate);
+    candidate = nullptr;
+  };
+
+  // A stop request ends the search with what it has found; true when it came.
+  auto stop_here = [&](unsigned L) {
+    if (!stop_requested())
+      return false;
+    report_status(seq_number, name, L, 'a');
+    return true;
+  };
+  auto progress_then_stop = [&](unsigned L) {
+    if (!check_report_status())
+      return false;
+    report_status(seq_number, name, L, 'r');
+    return stop_here(L);
+  };
+
+  bool stopped = false;
+
+  // Mononucleotide repeats need neither the marking array nor the one-base test.
+  if (global_min_unit_length <= 1 && global_max_unit_length >= 1) {
+    stopped = stop_here(1);
+    const char *p = seq_begin;
+    while (p != seq_end && *p == 'N')
+      ++p;
+    while (!stopped && seq_end - p > 1) {
+      if ((p - seq_begin) % 256 == 0 && progress_then_stop(1)) {
+        stopped = true;
+        break;
+      }
+      Csat &c = seed(p, p + 1);
+      extend_exact(c, seq_begin, seq_end, max_N_run);
+      if (c.score >= minScores[1] && c.normalised_length() >= minLengths[1]) {
+        p = c.pos_right - 1;
+        keep_candidate();
+      }
+      ++p;
+      while (p != seq_end && *p == 'N')
+        ++p;
+    }
+  }
+
+  CAnchorSeq anchor_seq(seq);
+  for (unsigned L = global_min_unit_length > 2 ? global_min_unit_length : 2;
+       !stopped && L <= global_max_unit_length; ++L) {
+    if (stop_here(L)) {
+      stopped = true;
+      break;
+    }
+    if (seq.seq.length <= L)
+      continue;
+    const char *next_N = next_N_from(seq_begin, seq_end);
+    const char *const last_start = seq_end - L; // a window needs one base after it
+    for (const char *p = seq_begin; p != last_start; ++p) {
+      const long i = p - seq_begin;
+      if (i % 256 == 0 && progress_then_stop(L)) {
+        stopped = true;
+        break;
+      }
+      if (next_N < p)
+        next_N = next_N_from(p, seq_end);
+      if (next_N < p + L)
+        continue;
+      if (!anchor_seq.window_is_free(i, L))
+        continue;
+      if (is_one_base_repeated(p, L))
+        continue;
+      Csat &c = seed(p, p + L);
+      extend_exact(c, seq_begin, seq_end, max_N_run);
+      if (c.score < minScores[L] || c.normalised_length() < minLengths[L])
+        continue;
+      // Only repeats that the report will show keep longer units out; the
+      // others leave their windows open.
+      if (c.score >= minScores_user[L] && c.normalised_length() >= minLengths_user[L]) {
+        const float perfection = c.perfection();
+        if (global_min_perfection <= perfection && perfection <= global_max_perfection)
+          anchor_seq.cover(c.pos_left - seq_begin, c.pos_right - seq_begin);
+      }
+      keep_candidate();
+    }
+  }
+
+  if (candidate)
+    sat_alloc.push_back(candidate);
+  exactSATList.sort_by_position();
+}
