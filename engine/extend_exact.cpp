@@ -1,3 +1,40 @@
-#include "CSearchController.h"
+// The extend-exact search: exact repeats found with low internal thresholds
+// are the seeds that the alignment grows into imperfect repeats.
+#include <iterator>
 
-void CSearchController::search_exact_and_extend_to_imperfect_repeats() {}
+#include "CSearchController.h"
+#include "imperfect_candidate.h"
+#include "params/global-types-and-parameters.h"
+
+void CSearchController::search_exact_and_extend_to_imperfect_repeats()
+{
+  general_PrintMessage(stderr, "  Searching for exact repeats.\n");
+  std::fflush(stderr);
+  // Short exact stretches are worth extending: a seed need not reach the
+  // user's thresholds before its mismatches and indels are taken in.
+  minScores = minScores_intern;
+  minLengths = minLengths_intern;
+  exact_search_2();
+  minScores = minScores_user;
+  minLengths = minLengths_user;
+
+  general_PrintMessage(stderr, "  Extend exact to imperfect repeats.\n");
+  std::fflush(stderr);
+  const char *const b = seq.seq.data;
+  const char *const e = b + seq.seq.length;
+  for (auto it = exactSATList.begin(); it != exactSATList.end();) {
+    Csat &seed = **it;
+    extend_imperfect_forward(seed, e);
+    extend_imperfect_backward(seed, b - 1);
+    trim_Ns(seed);
+    if (reaches_thresholds(seed)) {
+      sort_alignment_events(seed);
+      auto next = std::next(it);
+      imperfectSATList.splice(imperfectSATList.end(), exactSATList, it);
+      it = next;
+    } else {
+      it = exactSATList.remove_to_pool(it);
+    }
+  }
+  imperfectSATList.sort_by_position();
+}

@@ -1,8 +1,143 @@
-#include "CSearchController.h"
+// The direct imperfect search: every admissible one-unit window is a seed
+// that the alignment grows into a repeat.
+#include <cstring>
 
-void CSearchController::complete_imperfect_search(FILE *) {}
-void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &, std::list<Csat *> &) {}
-void CSearchController::one_unit_len_complete_imperfect_search(unsigned, CAnchorSeq &,
-                                                               std::list<Csat *> &)
+#include "CSearchController.h"
+#include "imperfect_candidate.h"
+#include "params/global-types-and-parameters.h"
+
+namespace {
+
+// Marks the accepted repeat as covered, but leaves the places where its
+// alignment was imperfect free, so windows may still start or end there.
+void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat)
 {
+  const char *const b = anchor_seq.seq_begin;
+  anchor_seq.cover(sat.pos_left - b, sat.pos_right - b);
+  for (const alignment_event &ev : sat.alignment)
+    anchor_seq.free_position(ev.pos - b);
+}
+
+// A unit made of one repeated base is a unit-length-1 repeat.
+bool one_letter(const char *s, unsigned L)
+{
+  for (unsigned k = 1; k < L; ++k)
+    if (s[k] != s[0])
+      return false;
+  return true;
+}
+
+const char *next_N(const char *from, const char *e)
+{
+  const void *hit = std::memchr(from, 'N', size_t(e - from));
+  return hit ? static_cast<const char *>(hit) : e;
+}
+
+} // namespace
+
+// Grows the window [s, s + L) in the candidate *sat (taking one from the pool
+// when there is none) and keeps it when it reaches the thresholds; returns
+// whether it was kept.
+static bool try_window(CSearchController &ctl, Csat *&sat, const char *s, unsigned L,
+                       CAnchorSeq &anchor_seq, std::list<Csat *> &result)
+{
+  const char *const b = ctl.seq.seq.data;
+  const char *const e = b + ctl.seq.seq.length;
+  if (sat)
+    sat->init(s, s + L);
+  else
+    sat = sat_alloc.get_new(s, s + L);
+  ctl.extend_imperfect_forward(*sat, e);
+  ctl.extend_imperfect_backward(*sat, b - 1);
+  trim_Ns(*sat);
+  if (!reaches_thresholds(*sat))
+    return false;
+  sort_alignment_events(*sat);
+  cover_repeat(anchor_seq, *sat);
+  result.push_back(sat);
+  sat = nullptr;
+  return true;
+}
+
+void CSearchController::complete_imperfect_search(FILE *)
+{
+  CAnchorSeq anchor_seq(seq);
+  unsigned L = global_min_unit_length;
+  if (L == 1) {
+    unit_len_1_complete_imperfect_search(anchor_seq, imperfectSATList);
+    // Mononucleotide runs must not hide the repeats of longer units.
+    anchor_seq.reset();
+    L = 2;
+  }
+  for (; L <= global_max_unit_length; ++L) {
+    one_unit_len_complete_imperfect_search(L, anchor_seq, imperfectSATList);
+    if (stop_requested()) {
+      report_status(seq_number, seq.name.c_str(), L, 'a');
+      break;
+    }
+  }
+  imperfectSATList.sort_by_position();
+}
+
+void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_seq,
+                                                             std::list<Csat *> &result)
+{
+  const char *const b = seq.seq.data;
+  const char *const e = b + seq.seq.length;
+  const char *s = b;
+  while (s != e && *s == 'N')
+    ++s;
+  Csat *sat = nullptr;
+  while (e - s > 1) {
+    if ((s - b) % 256 == 0 && check_report_status()) {
+      report_status(seq_number, seq.name.c_str(), 1, 'r');
+      if (stop_requested()) {
+        report_status(seq_number, seq.name.c_str(), 1, 'a');
+        break;
+      }
+    }
+    if (anchor_seq.anchors[s - b] == 'a')
+      try_window(*this, sat, s, 1, anchor_seq, result);
+    ++s;
+    while (s != e && *s == 'N')
+      ++s;
+  }
+  if (sat)
+    sat_alloc.push_back(sat);
+}
+
+void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnchorSeq &anchor_seq,
+                                                               std::list<Csat *> &result)
+{
+  const char *const b = seq.seq.data;
+  const char *const e = b + seq.seq.length;
+  const char *n_pos = next_N(b, e);
+  // At least one base must follow a window.
+  if (L >= seq.seq.length)
+    return;
+  if (check_report_status()) {
+    report_status(seq_number, seq.name.c_str(), L, 'r');
+    if (stop_requested()) {
+      report_status(seq_number, seq.name.c_str(), L, 'a');
+      return;
+    }
+  }
+  Csat *sat = nullptr;
+  const char *const last_start = e - L - 1;
+  for (const char *s = b; s <= last_start;) {
+    if (n_pos < s)
+      n_pos = next_N(s, e);
+    if (n_pos >= s + L && anchor_seq.window_is_free(s - b, L) && !one_letter(s, L))
+      try_window(*this, sat, s, L, anchor_seq, result);
+    ++s;
+    if ((s - b) % 256 == 0 && check_report_status()) {
+      report_status(seq_number, seq.name.c_str(), L, 'r');
+      if (stop_requested()) {
+        report_status(seq_number, seq.name.c_str(), L, 'a');
+        break;
+      }
+    }
+  }
+  if (sat)
+    sat_alloc.push_back(sat);
 }
