@@ -54,11 +54,26 @@ int output_is_input(const std::string &name)
 
 int write_failed(const char *name)
 {
+  // A reader that stopped early (torvix big.fa | head) is not an error of ours.
+  if (errno == EPIPE)
+    return status_write_failed;
   std::fputs("Sorry! Failed to write to file\n   \"", stderr);
   std::fputs(name, stderr);
   std::fputs("\"\n", stderr);
   good_bye_on_error(status_write_failed);
   return status_write_failed;
+}
+
+int record_too_long(CSequence_Mol &record)
+{
+  std::fputs("Sorry! The sequence \"", stderr);
+  std::fputs(record.name.c_str(), stderr);
+  std::fprintf(stderr,
+               "\" is longer than %llu bases.\nPositions in such a long sequence cannot be "
+               "reported.\n",
+               CSequence_Mol::max_record_length);
+  good_bye_on_error(status_record_too_long);
+  return status_record_too_long;
 }
 
 int input_not_fasta(const CFile &input)
@@ -176,6 +191,10 @@ int torvix_main(int argc, char **argv)
       record.readFastaSequence_toupper_ambig2N_gaps2N(input);
     else
       record.readFastaSequence_toupper_ambig2N_removegaps(input);
+    if (record.too_long) {
+      files.close_all();
+      return record_too_long(record);
+    }
     if (input.fail() && !input.eof()) {
       files.close_all();
       return input_not_fasta(input);

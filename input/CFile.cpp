@@ -8,6 +8,9 @@ CFile::CFile(const char *name) : CFile() { open(name); }
 
 void CFile::open(const char *name)
 {
+  if (is_open())
+    close();
+  clear();
   data_end = read_pos = buffer;
   state = good_bit;
   line = 1;

@@ -29,14 +29,13 @@ struct class_table {
     set('U', sc_base, 'T');
     for (const char *p = "NXRYKMSWBDHV"; *p; ++p)
       set(*p, sc_ambig, 'N');
-    kind['?'] = sc_ambig;
-    stored['?'] = 'N';
-    kind['-'] = sc_dash;
-    kind['*'] = sc_star;
+    set('?', sc_ambig, 'N');
+    set('-', sc_dash, 0);
+    set('*', sc_star, 0);
     for (int c = 1; c < 256; ++c)
       if (std::isspace(c))
         kind[c] = sc_space;
-    kind['\n'] = sc_newline;
+    kind[unsigned('\n')] = sc_newline;
   }
   void set(char upper, seq_class k, char out)
   {
@@ -57,12 +56,16 @@ void CSequence_Mol::getLineOfDNA_toupper_ambig2N_removegaps(CFile &in, unsigned 
     unsigned c = in.getchar();
     switch (classes.kind[c]) {
     case sc_base:
-      seq.push_back(classes.stored[c]);
+      if (seq.length == seq.capacity && !grow_sequence())
+        return;
+      seq.data[seq.length++] = classes.stored[c];
       ++number_of_ACGTU;
       ++position;
       break;
     case sc_ambig:
-      seq.push_back(ambig_char);
+      if (seq.length == seq.capacity && !grow_sequence())
+        return;
+      seq.data[seq.length++] = ambig_char;
       ++number_of_Ns;
       ++position;
       break;
@@ -96,13 +99,17 @@ void CSequence_Mol::getLineOfDNA_toupper_ambig2N_gaps2N(CFile &in)
     unsigned c = in.getchar();
     switch (classes.kind[c]) {
     case sc_base:
-      seq.push_back(classes.stored[c]);
+      if (seq.length == seq.capacity && !grow_sequence())
+        return;
+      seq.data[seq.length++] = classes.stored[c];
       ++number_of_ACGTU;
       break;
     case sc_ambig:
     case sc_dash:
     case sc_star:
-      seq.push_back(ambig_char);
+      if (seq.length == seq.capacity && !grow_sequence())
+        return;
+      seq.data[seq.length++] = ambig_char;
       ++number_of_Ns;
       break;
     case sc_space:
@@ -115,6 +122,30 @@ void CSequence_Mol::getLineOfDNA_toupper_ambig2N_gaps2N(CFile &in)
       return;
     }
   }
+}
+
+bool CSequence_Mol::grow_sequence()
+{
+  if (length_exceeded()) {
+    too_long = true;
+    return false;
+  }
+  seq.reserve(doubled(seq.capacity));
+  return true;
+}
+
+void CSequence_Mol::start_record()
+{
+  full_name.clear();
+  name.clear();
+  description.clear();
+  seq.clear();
+  number_of_ACGTU = number_of_Ns = number_of_gaps = 0;
+  // Also for converted gaps: a record never carries positions of another.
+  gap_positions.clear();
+  dash_positions.clear();
+  star_positions.clear();
+  too_long = false;
 }
 
 void CSequence_Mol::find_fastaname_and_description()
@@ -178,14 +209,7 @@ bool CSequence_Mol::read_header(CFile &in)
 
 void CSequence_Mol::readFastaSequence_toupper_ambig2N_removegaps(CFile &in)
 {
-  full_name.clear();
-  name.clear();
-  description.clear();
-  seq.clear();
-  number_of_ACGTU = number_of_Ns = number_of_gaps = 0;
-  gap_positions.clear();
-  dash_positions.clear();
-  star_positions.clear();
+  start_record();
 
   if (!read_header(in))
     return;
@@ -193,23 +217,23 @@ void CSequence_Mol::readFastaSequence_toupper_ambig2N_removegaps(CFile &in)
   unsigned c = in.peekchar();
   while (!in.fail() && c != '>') {
     getLineOfDNA_toupper_ambig2N_removegaps(in, position);
+    if (too_long || (too_long = length_exceeded()))
+      return;
     c = in.peekchar();
   }
 }
 
 void CSequence_Mol::readFastaSequence_toupper_ambig2N_gaps2N(CFile &in)
 {
-  full_name.clear();
-  name.clear();
-  description.clear();
-  seq.clear();
-  number_of_ACGTU = number_of_Ns = number_of_gaps = 0;
+  start_record();
 
   if (!read_header(in))
     return;
   unsigned c = in.peekchar();
   while (!in.fail() && c != '>') {
     getLineOfDNA_toupper_ambig2N_gaps2N(in);
+    if (too_long || (too_long = length_exceeded()))
+      return;
     c = in.peekchar();
   }
 }

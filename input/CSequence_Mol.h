@@ -25,6 +25,10 @@ public:
   fastvector<unsigned> star_positions;
 
   static const unsigned initial_seq_capacity = 10000000;
+  // Reports give positions as signed 32-bit numbers: longer records are refused.
+  static const unsigned long long max_record_length = 2147483647ull;
+  // Set by a read that stopped because the record outgrew max_record_length.
+  bool too_long = false;
 
   CSequence_Mol() { seq.reserve(initial_seq_capacity); }
   CSequence_Mol(const CSequence_Mol &) = delete;
@@ -50,6 +54,10 @@ public:
 
 private:
   bool read_header(CFile &in);
+  void start_record();
+  // Makes room for more bases, or marks the record too long and returns false.
+  bool grow_sequence();
+  bool length_exceeded() const { return file_length() > max_record_length; }
 };
 
 #endif
