@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer, and runs each for SECONDS (default 60), starting
 # from the committed seed corpus. A crash leaves its input in build-fuzz/findings/.
 #   scripts/fuzz.sh [SECONDS]
-set -eu
+set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 cd "$top"
