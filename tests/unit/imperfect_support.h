@@ -1,0 +1,50 @@
+// Helpers for the tests of the imperfect extension and searches: a record
+// whose sequence buffer ends exactly at its last base, so that the sanitizer
+// catches any read past either end, and a readable summary of a repeat.
+#ifndef TORVIX_TESTS_IMPERFECT_SUPPORT_H
+#define TORVIX_TESTS_IMPERFECT_SUPPORT_H
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "engine/Csat.h"
+#include "input/CSequence_Mol.h"
+
+// A record holding exactly the given bases.
+class tight_record
+{
+public:
+  explicit tight_record(const std::string &bases, const char *name = "seq")
+  {
+    std::free(mol.seq.data);
+    mol.seq.data = static_cast<char *>(std::malloc(bases.empty() ? 1 : bases.size()));
+    std::memcpy(mol.seq.data, bases.data(), bases.size());
+    mol.seq.length = mol.seq.capacity = static_cast<unsigned>(bases.size());
+    mol.name.assign(name);
+    mol.full_name.assign(name);
+  }
+  const char *begin() const { return mol.seq.data; }
+  const char *end() const { return mol.seq.data + mol.seq.length; }
+
+  CSequence_Mol mol;
+};
+
+// Offsets of a repeat (last base inclusive), its counts and its events, as
+// one comparable text: "3-18 s8 m1 i0 d0 n0 [M11]".
+inline std::string summary(const Csat &s, const char *seq_begin)
+{
+  std::string t = std::to_string(s.pos_left - seq_begin) + "-" +
+                  std::to_string(s.pos_right - seq_begin - 1) + " s" + std::to_string(s.score) +
+                  " m" + std::to_string(s.mismatches) + " i" + std::to_string(s.insertions) +
+                  " d" + std::to_string(s.deletions) + " n" + std::to_string(s.Ns) + " [";
+  for (unsigned k = 0; k < s.alignment.size(); ++k) {
+    if (k)
+      t += ' ';
+    t += s.alignment[k].kind;
+    t += std::to_string(s.alignment[k].pos - seq_begin);
+  }
+  return t + "]";
+}
+
+#endif
