@@ -80,6 +80,14 @@ TEST_F(ReportTest, AlignmentShowsEventColumnsAndFlanksInExtendedFormat)
             report());
 
   global_flanking = 0;
+  global_print_sat_mode = 0;
+  EXPECT_EQ("   trinucleotide         3 :        13 |     11 bp |     12 BP |      3 pt |  58.333 % | unit ACG\n"
+            "ACGATGN-CGAC\n"
+            "|||| |*  |||\n"
+            "ACGACGAC-GAC\n",
+            report());
+
+  global_print_sat_mode = 1;
   global_treat_Ns_as_missense = true;
   global_print_sat_seq_mode = 1;
   EXPECT_EQ("   trinucleotide         3 :        13 |     11 bp |     12 BP |      3 pt |  58.333 % |"
