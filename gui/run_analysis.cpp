@@ -1,0 +1,273 @@
+#include "run_analysis.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Double_Window.H>
+
+#include "cli/run_header.h"
+#include "engine/CSearchController.h"
+#include "gui/console_gui.h"
+#include "gui/form_parameters.h"
+#include "gui/gui_dialogs.h"
+#include "gui/main_window.h"
+#include "input/CFile.h"
+#include "input/CSequence_Mol.h"
+#include "params/exit_status.h"
+#include "params/global-types-and-parameters.h"
+
+CRunAnalysis *runA = nullptr;
+
+static char program_name_text[] = "Torvix";
+char *CRunAnalysis::program_name[2] = {program_name_text, nullptr};
+
+void CRunAnalysis::create_window()
+{
+  std::time_t now = std::time(nullptr);
+  char when[34];
+  if (std::strftime(when, sizeof when, "%c", std::localtime(&now)) == 0)
+    when[0] = '\0';
+  std::snprintf(started_text, sizeof started_text, "%s\n%s", TORVIX_VERSION, when);
+
+  window = new Fl_Double_Window(670, 210, "Progress of torvix analysis");
+  Fl_Box *b = new Fl_Box(20, 15, 120, 100, "Torvix version:\nAnalysis started:");
+  b->box(FL_FLAT_BOX);
+  b->labelfont(FL_HELVETICA_BOLD);
+  b->labelsize(14);
+  b->align(FL_ALIGN_TOP_RIGHT | FL_ALIGN_INSIDE);
+  b = new Fl_Box(145, 15, 330, 100, started_text);
+  b->box(FL_FLAT_BOX);
+  b->labelsize(14);
+  b->align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
+  b = new Fl_Box(20, 60, 120, 100, "Real time:\nSeq. number:\nSeq. name:\nPattern length:\nStatus:");
+  b->box(FL_FLAT_BOX);
+  b->labelfont(FL_HELVETICA_BOLD);
+  b->labelsize(14);
+  b->align(FL_ALIGN_TOP_RIGHT | FL_ALIGN_INSIDE);
+  status_box = new Fl_Box(145, 60, 520, 100, "");
+  status_box->box(FL_FLAT_BOX);
+  status_box->labelsize(14);
+  status_box->align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
+  button = new Fl_Button(275, 160, 120, 30, "Stop");
+  button->callback(stop_callback, this);
+  window->end();
+  window->callback(close_callback, this);
+}
+
+void CRunAnalysis::stop_callback(Fl_Widget *, void *run)
+{
+  if (gui_choice("Are you sure you want to stop this analysis?", "Cancel", "Stop analysis") == 1)
+    static_cast<CRunAnalysis *>(run)->stop_requested = true;
+}
+
+void CRunAnalysis::close_callback(Fl_Widget *, void *run)
+{
+  CRunAnalysis *r = static_cast<CRunAnalysis *>(run);
+  r->window->hide();
+  Fl::delete_widget(r->window);
+  r->closed = true;
+}
+
+void callback_runAnalysis(Fl_Widget *, void *)
+{
+  if (check_parameters() != 0) {
+    gui_alert("The \"Run Analysis\" command has been aborted since invalid\nsearch parameters "
+              "were set to their default values.");
+    return;
+  }
+  if (check_filenames() != 0)
+    return;
+
+  button_run->deactivate();
+  CRunAnalysis run;
+  run.create_window();
+  run.window->show();
+
+  run.running = true;
+  run.button->label("Stop");
+  run.button->callback(CRunAnalysis::stop_callback, &run);
+  // Closing the window during the run asks whether to stop, as the button does.
+  run.window->callback(CRunAnalysis::stop_callback, &run);
+  Fl::wait(0.1);
+
+  main_torvix(run.argc, run.argv, &run);
+
+  run.button->label("Close");
+  run.button->callback(CRunAnalysis::close_callback, &run);
+  run.window->callback(CRunAnalysis::close_callback, &run);
+  Fl::check();
+  while (!run.closed)
+    Fl::wait();
+  runA = nullptr;
+  button_run->activate();
+}
+
+namespace {
+
+// Shows the loading note in the status box; reading a record cannot be
+// interrupted, so the window gets its events now.
+void show_loading_note()
+{
+  if (runA && runA->status_box) {
+    runA->status_box->label("\n\n\n\nloading next sequence - cannot be interruped");
+    runA->status_box->redraw();
+  }
+  for (int i = 0; i < 4; ++i)
+    Fl::check();
+}
+
+// The open output streams of a run and their names for messages.
+struct run_files {
+  FILE *output = stdout;
+  std::string output_name = "standard output";
+  FILE *masked = nullptr;
+  std::string masked_name;
+
+  // Name of the first stream that lost data, or null.
+  const std::string *failed_stream() const
+  {
+    if (output && std::ferror(output))
+      return &output_name;
+    if (masked && std::ferror(masked))
+      return &masked_name;
+    return nullptr;
+  }
+
+  // Flushes and closes everything; returns the name of a stream that failed.
+  const std::string *close_all()
+  {
+    const std::string *failed = nullptr;
+    if (masked) {
+      if (std::fclose(masked) != 0)
+        failed = &masked_name;
+      masked = nullptr;
+    }
+    if (output) {
+      bool ok = std::fflush(output) == 0 && !std::ferror(output);
+      if (output != stdout)
+        ok = std::fclose(output) == 0 && ok;
+      if (!ok && !failed)
+        failed = &output_name;
+      output = nullptr;
+    }
+    return failed;
+  }
+};
+
+// Every failure ends the run with "aborted due to error" in the progress
+// window and an alert that names the file.
+int fail_on_file(int status, const char *what, const std::string &name, unsigned record,
+                 const char *record_name)
+{
+  report_status(record, record_name, global_min_unit_length, 'e');
+  gui_alert("%s\n   \"%s\"", what, name.c_str());
+  return status;
+}
+
+const char write_failed_text[] = "Sorry! Failed to write to file";
+
+} // namespace
+
+int main_torvix(int, char **, CRunAnalysis *run)
+{
+  runA = run;
+  CSequence_Mol record;
+  CFile input;
+  time_analysis_started = std::time(nullptr);
+  torvix_welcome(stderr);
+
+  get_GUI_parameter_values();
+  CSearchController::reset_minimum_arrays();
+  reset_run_status();
+
+  input.open(global_input_filename.c_str());
+  if (input.fail())
+    return fail_on_file(status_input_not_opened, "Sorry! Failed to open the input file",
+                        global_input_filename, 0, "");
+
+  run_files files;
+  if (!global_output_filename.empty()) {
+    files.output = std::fopen(global_output_filename.c_str(), "w");
+    if (!files.output)
+      return fail_on_file(status_output_not_opened, "Sorry! Failed to open the output file",
+                          global_output_filename, 0, "");
+    files.output_name = global_output_filename;
+  }
+
+  creator_message(files.output, "# ");
+  print_search_parameters(files.output, "# ");
+  print_output_format(files.output, "# ");
+  std::fflush(files.output);
+
+  const bool masking = global_mask_X || global_mask_lower;
+  if (masking) {
+    files.masked_name = global_input_filename + ".masked";
+    files.masked = std::fopen(files.masked_name.c_str(), "w");
+    if (!files.masked) {
+      files.close_all();
+      return fail_on_file(status_output_not_opened, "Sorry! Failed to open the masked sequence file",
+                          files.masked_name, 0, "");
+    }
+  }
+
+  unsigned counter = 0;
+  unsigned previous_length = 0;
+  while (!input.eof()) {
+    ++counter;
+    const bool show_progress = counter % 32 == 1 || previous_length > 1000000;
+    if (show_progress)
+      show_loading_note();
+    if (global_gaps_to_Ns)
+      record.readFastaSequence_toupper_ambig2N_gaps2N(input);
+    else
+      record.readFastaSequence_toupper_ambig2N_removegaps(input);
+    if (input.fail() && !input.eof()) {
+      files.close_all();
+      report_status(counter, record.name.c_str(), global_min_unit_length, 'e');
+      gui_alert("An error occurred while reading the input file. It might not be a valid fasta "
+                "file.\nFile position: line %u",
+                input.line_number());
+      return status_bad_fasta;
+    }
+    previous_length = record.seq.length;
+    if (counter < global_sequence_from || counter > global_sequence_to)
+      continue;
+
+    if (show_progress) {
+      report_status(counter, record.name.c_str(), global_min_unit_length, 'r');
+      update_report_time();
+    }
+    {
+      CSearchController controller(counter, record);
+      CsatContainer &reported = controller.search_filter_and_report(files.output);
+      if (masking) {
+        controller.maskSATList(reported);
+        record.writeSequence_fill_in_gaps_and_stars(files.masked, 80);
+      }
+    }
+    // A full disk ends the run now, not after the whole genome.
+    if (const std::string *failed = files.failed_stream()) {
+      const std::string name = *failed;
+      files.close_all();
+      return fail_on_file(status_write_failed, write_failed_text, name, counter, record.name.c_str());
+    }
+    if (stop_requested())
+      break;
+  }
+  input.close();
+
+  const bool stopped = stop_requested();
+  if (stopped)
+    report_run_stopped(counter, record.name.c_str());
+  else {
+    report_status(counter, record.name.c_str(), global_max_unit_length, 'f');
+    good_bye(files.output);
+  }
+  if (const std::string *failed = files.close_all())
+    return fail_on_file(status_write_failed, write_failed_text, *failed, counter, record.name.c_str());
+  return stopped ? status_stopped_by_user : status_ok;
+}
