@@ -173,6 +173,9 @@ void CSearchController::exact_search_2()
     }
     if (seq.seq.length <= L)
       continue;
+    // Most windows are followed and preceded by bases that continue neither
+    // their unit nor an N run; they keep the score of the bare window.
+    const bool bare_window_accepted = 0 >= minScores[L] && static_cast<int>(L) >= minLengths[L];
     const char *next_N = next_N_from(seq_begin, seq_end);
     const char *const last_start = seq_end - L; // a window needs one base after it
     for (const char *p = seq_begin; p != last_start; ++p) {
@@ -181,6 +184,9 @@ void CSearchController::exact_search_2()
         stopped = true;
         break;
       }
+      if (!bare_window_accepted && p[L] != p[0] && p[L] != 'N' &&
+          (p == seq_begin || (p[-1] != p[L - 1] && p[-1] != 'N')))
+        continue;
       if (next_N < p)
         next_N = next_N_from(p, seq_end);
       if (next_N < p + L)
