@@ -189,3 +189,13 @@ TEST_F(ExactSearchTest, ResultIsSortedByPositionWithShorterUnitsFirst)
                   {14, 20, 14, 2, 4, 0}}),
             l);
 }
+
+TEST_F(ExactSearchTest, BareWindowsBecomeRepeatsWhenTheThresholdsAllowIt)
+{
+  global_min_score = 0;
+  global_min_score_bx = 0.0f;
+  global_min_unit_length = 3;
+  global_max_unit_length = 3;
+  EXPECT_EQ((list{{0, 3, 0, 3, 0, 0}, {2, 6, 3, 3, 1, 0}}), search("ACGTTGCA"))
+      << "a window that cannot grow is still a repeat of score 0";
+}
