@@ -246,6 +246,53 @@ TEST_F(ImperfectExtensionTest, LookAheadCountsFromTheRecordDepthBeyondEightBits)
   EXPECT_GT(depth_mattered, 0) << "no sequence told depth 1 from depth 2";
 }
 
+TEST_F(ImperfectExtensionTest, DepthLimitsHowManyEditsTheChoiceLooksAhead)
+{
+  // At the A of offset 6 one level of look-ahead sees only the mismatch
+  // reach far; two levels see that an insertion and a deletion reach further.
+  global_indel_score = -2;
+  global_maximum_recursion_depth = 1;
+  EXPECT_EQ("0-13 s6 m1 i0 d0 n0 [M6]", extend("TGTGTGAGTGTGTGA", 0, 2));
+  global_maximum_recursion_depth = 2;
+  EXPECT_EQ("0-13 s7 m0 i1 d1 n0 [I6 D7]", extend("TGTGTGAGTGTGTGA", 0, 2));
+}
+
+TEST_F(ImperfectExtensionTest, ScoreFloorEndsTheWalkBeforeADistantRepeat)
+{
+  // With the infinite reduction the walk stops once the score would fall to
+  // about minus the unit length; it must not bridge to the run far away.
+  std::string s = "ACACACAC" "GTTGTTGT";
+  for (int k = 0; k < 40; ++k)
+    s += "AC";
+  EXPECT_EQ("0-7 s6 m0 i0 d0 n0 []", extend(s, 0, 2));
+}
+
+TEST_F(ImperfectExtensionTest, LookAheadNodeWithOnlyWorseOptionsKeepsItsOwnScore)
+{
+  // Both indels from a score of -2 end at -4: the node is worth -2, not the
+  // value an empty option set would suggest.
+  tight_record r("ACGTCTTTTTTT");
+  CSearchController ctl(1, r.mol);
+  global_indel_score = -2;
+  global_maximum_recursion_depth = 2;
+  EXPECT_EQ(-2, ctl.extend_imperfect_forward_leap_ahead(r.begin() + 5, r.begin(), r.begin(),
+                                                        r.begin() + 5, -2, 5, 1, r.end(), 0));
+}
+
+TEST_F(ImperfectExtensionTest, LookAheadThresholdFollowsTheBestScoreItReaches)
+{
+  // The exact run lifts the score from 0 to 10; with a reduction of 3 no edit
+  // may start from there, although one would from the caller's best of 0.
+  tight_record r("ACACACACACAC" "G" "CACACACACAC");
+  CSearchController ctl(1, r.mol);
+  global_maximum_scorereduction = 3;
+  EXPECT_EQ(10, ctl.extend_imperfect_forward_leap_ahead(r.begin() + 2, r.begin(), r.begin(),
+                                                        r.begin() + 2, 0, 2, 1, r.end(), 0));
+  global_maximum_scorereduction = 10;
+  EXPECT_EQ(16, ctl.extend_imperfect_forward_leap_ahead(r.begin() + 2, r.begin(), r.begin(),
+                                                        r.begin() + 2, 0, 2, 1, r.end(), 0));
+}
+
 TEST_F(ImperfectExtensionTest, LargestScoreReductionDoesNotOverflowTheThreshold)
 {
   global_maximum_scorereduction = 2147483647;

@@ -76,6 +76,8 @@ TEST_F(ImperfectSearchTest, WindowNeedsABaseAfterIt)
   EXPECT_EQ(list{}, search("ACGT"));
   EXPECT_EQ(list{}, search("ACG"));
   EXPECT_EQ(list{"L4@0 0-4 s1 m0 i0 d0 n0 []"}, search("ACGTA"));
+  // GCAT ends at the sequence end and is free, but is no window.
+  EXPECT_EQ(list{"L4@0 0-3 s0 m0 i0 d0 n0 []"}, search("ACGTGCAT"));
   global_min_unit_length = global_max_unit_length = 1;
   EXPECT_EQ(list{}, search("A"));
   EXPECT_EQ(list{"L1@0 0-0 s0 m0 i0 d0 n0 []"}, search("AC"))
@@ -98,6 +100,10 @@ TEST_F(ImperfectSearchTest, WindowsHoldingNAreNotSeedsButRepeatsSpanShortNRuns)
   // the windows beside it and trimmed where an N run touches its ends.
   EXPECT_EQ(list{"L2@0 0-15 s13 m0 i0 d0 n1 []"}, search("ACACACACNCACACACNNNN"));
   EXPECT_EQ(list{"L2@3 3-16 s12 m0 i0 d0 n0 []"}, search("NNNACACACACACACACNN"));
+  global_min_score = 0;
+  global_min_score_bx = 0;
+  global_min_unit_length = global_max_unit_length = 2;
+  EXPECT_EQ(list{"L2@2 2-3 s0 m0 i0 d0 n0 []"}, search("GNTCA"));
 }
 
 TEST_F(ImperfectSearchTest, RepeatsTouchingBothEndsAreFoundWholeInBothPasses)
@@ -120,4 +126,23 @@ TEST_F(ImperfectSearchTest, MononucleotideMarksAreClearedBeforeLongerUnits)
   // window (AC at 7), not that of a later one (CA at 8).
   EXPECT_EQ((list{"L1@0 0-7 s7 m0 i0 d0 n0 []", "L2@7 7-19 s11 m0 i0 d0 n0 []"}),
             search("AAAAAAAACACACACACACA"));
+}
+
+TEST_F(ImperfectSearchTest, EventPositionsOfAFoundRepeatStayOpenForWindows)
+{
+  // The mismatch inside the A run leaves its position free: with no minimum
+  // score the G there becomes a repeat of its own.
+  global_min_score = 0;
+  global_min_score_bx = 0;
+  global_max_unit_length = 1;
+  EXPECT_EQ((list{"L1@0 0-16 s10 m1 i0 d0 n0 [M8]", "L1@8 8-8 s0 m0 i0 d0 n0 []"}),
+            search("AAAAAAAAGAAAAAAAA"));
+}
+
+TEST_F(ImperfectSearchTest, EventsOfBothDirectionsAreSortedByPosition)
+{
+  // No window of the left flank is free of N, so the repeat is seeded in the
+  // middle and meets one mismatch on each side.
+  EXPECT_EQ(list{"L3@10 0-33 s16 m2 i0 d0 n3 [M9 M27]"},
+            search("ANGANGANG" "T" "CGACGACGACGACGACG" "T" "CGACGA"));
 }
