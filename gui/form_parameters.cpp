@@ -1,6 +1,5 @@
 #include "form_parameters.h"
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -8,7 +7,6 @@
 
 #include <sys/stat.h>
 
-#include <FL/Fl_Button.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>

@@ -143,34 +143,6 @@ TEST_F(Form, WindowOnASmallScreenIs30PixelsShorterAndTheFormScrolls)
   EXPECT_EQ(choice_printRepeatMode->y(), 720 - 100);
   main_scroll->position(0, 0);
   main_window->hide();
-}
-
-TEST_F(Form, MenusHoldTheirItemsInOrder)
-{
-  auto items = [](const Fl_Choice *c) {
-    std::vector<std::string> v;
-    for (int i = 0; i < c->size() - 1; ++i)
-      v.emplace_back(c->menu()[i].label());
-    return v;
-  };
-  EXPECT_EQ(items(choice_outputFormat),
-            (std::vector<std::string>{"simple torvix format", "extended torvix format", "gff",
-                                      "gff with sequence info as comment", "one-per-line",
-                                      "one-per-line with sequence info as comment",
-                                      "as fasta sequence"}));
-  EXPECT_EQ(items(choice_reportUnit),
-            (std::vector<std::string>{"as is", "normalized (cyclic)",
-                                      "normalized (cyclic+rev. complement)"}));
-  EXPECT_EQ(items(choice_printRepeatMode),
-            (std::vector<std::string>{"don't print sequence", "print repeat sequence",
-                                      "print repeat alignment"}));
-  EXPECT_EQ(items(choice_NPerfection),
-            (std::vector<std::string>{"as mismatch", "neutral", "as match"}));
-  EXPECT_EQ(items(choice_removeHidden),
-            (std::vector<std::string>{"remove hidden", "don't remove hidden"}));
-  EXPECT_EQ(items(choice_mask_Seq),
-            (std::vector<std::string>{"No. Do not save masked sequnces", "Yes. Mask TRs with  Xs.",
-                                      "Yes. Mask TRS with lower case bases"}));
   // The hidden widgets carry values only.
   EXPECT_FALSE(radio_modeCompou->visible());
   EXPECT_FALSE(input_compDist->visible());
