@@ -199,6 +199,21 @@ TEST_F(InputTest, GapsAreRemovedWithTheirPositionsOrTurnedIntoN)
   }
 }
 
+TEST_F(InputTest, AConvertedRecordCarriesNoGapPositionsOfAnEarlierRecord)
+{
+  // Found by fuzzing: the same record object read first with gaps removed,
+  // then with gaps converted, kept the first record's gap positions.
+  scratch_file f(">a\nA-C\n>b\n*K\n");
+  CFile in(f.c_str());
+  CSequence_Mol r;
+  r.readFastaSequence_toupper_ambig2N_removegaps(in);
+  r.readFastaSequence_toupper_ambig2N_gaps2N(in);
+  EXPECT_EQ("NN", seq_text(r));
+  EXPECT_EQ(0u, r.gap_positions.size());
+  EXPECT_EQ(">b\nNN\n",
+            captured_output([&](FILE *o) { r.writeSequence_fill_in_gaps_and_stars(o, 80); }));
+}
+
 TEST_F(InputTest, GapPositionsCountAcrossLinesAndRecordsStartAfresh)
 {
   scratch_file f(">a\n" + std::string(80, 'A') + "\n-C\n>b\nG-T\n");
