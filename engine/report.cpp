@@ -65,6 +65,8 @@ void Csat::print_repeat_name(FILE *out) const
     std::fprintf(out, "%5d-nucleotide", L);
 }
 
+// Names above six bases are formatted into one shared buffer, valid until
+// the next call.
 const char *Csat::get_repeat_name() const
 {
   static char long_name[32];
