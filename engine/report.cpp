@@ -30,12 +30,12 @@ bool is_power_of_shorter_unit(const char *u, unsigned L)
   return false;
 }
 
-// Decides whether s is reported and settles its unit text: in unit mode 0 the
-// unit is printed from the sequence and unit stays untouched; in the other
-// modes unit receives the normal form.
-bool settle_unit(const Csat &s, CDnaString &unit)
+// Decides whether s is reported and settles its perfection and unit text: in
+// unit mode 0 the unit is printed from the sequence and unit stays untouched;
+// in the other modes unit receives the normal form.
+bool settle_unit(const Csat &s, float &perfection, CDnaString &unit)
 {
-  const float perfection = s.perfection();
+  perfection = s.perfection();
   if (perfection < global_min_perfection || perfection > global_max_perfection)
     return false;
   if (global_report_unit_mode == 0)
@@ -52,8 +52,9 @@ int as_int(unsigned x) { return static_cast<int>(x); }
 
 bool Csat::is_reported() const
 {
+  float perfection;
   CDnaString unit;
-  return settle_unit(*this, unit);
+  return settle_unit(*this, perfection, unit);
 }
 
 void Csat::print_repeat_name(FILE *out) const
@@ -79,8 +80,9 @@ const char *Csat::get_repeat_name() const
 
 void Csat::report_sat(FILE *out, CSequence_Mol &sequence, unsigned &gap_cursor) const
 {
+  float perfection_value;
   CDnaString normal_form;
-  if (!settle_unit(*this, normal_form))
+  if (!settle_unit(*this, perfection_value, normal_form))
     return;
   const char *unit_text = unit_begin;
   int unit_text_length = static_cast<int>(unit_length());
@@ -94,7 +96,6 @@ void Csat::report_sat(FILE *out, CSequence_Mol &sequence, unsigned &gap_cursor) 
   const unsigned L = unit_length();
   const unsigned bp = length();
   const unsigned BP = bp - insertions + deletions;
-  const float perfection_value = perfection();
   const float repeat_number = static_cast<float>(BP) / static_cast<float>(L);
 
   // Positions in the file: every removed gap before a position shifts it by one.
