@@ -1,6 +1,7 @@
 // Imperfect extension of a repeat candidate by a recursive alignment against
 // its own unit read cyclically. The forward and the backward direction share
 // one implementation so that they stay exact mirror images of each other.
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -65,6 +66,25 @@ struct alignment_context {
   {
     return static_cast<long long>(score) + indel > t;
   }
+
+  // True when the rest of the walk from a mismatch point cannot change the
+  // outcome: the look-ahead has seen every state the walk can still reach,
+  // because no node at its depth limit may take a further edit, and none of
+  // them comes up to the best state kept so far, so the walk would end by
+  // restoring it. value is the highest option value, horizon the highest
+  // score of a node at the depth limit. This holds only while the reduction
+  // leaves the threshold at its floor, where the walk and the look-ahead
+  // admit the same edits.
+  bool walk_is_hopeless(int value, int horizon, int best) const
+  {
+    const long long top = value > best ? value : best;
+    if (top - reduction > -unit_length)
+      return false;
+    const long long t = -static_cast<long long>(unit_length) - prefer;
+    const int edit = mismatch > indel ? mismatch : indel;
+    return static_cast<long long>(value) < static_cast<long long>(best) - prefer &&
+           (horizon == INT_MIN || static_cast<long long>(horizon) + edit <= t);
+  }
 };
 
 enum run_end { at_mismatch, at_limit, at_long_N_run };
@@ -116,37 +136,54 @@ inline run_end exact_run(const char *&p, const char *&u, int &score, unsigned &N
   }
 }
 
-// The best score reachable from (s, u, score) with the edits still allowed at
-// this depth; best is the best score known on the path so far.
 template <bool Fwd>
-int leap_ahead(const char *s, const char *u, int score, unsigned depth, int best,
-               const alignment_context &c)
+int expand(const char *s, const char *u, int score, unsigned depth, int B, long long t,
+           const alignment_context &c, int &horizon);
+
+// The best score reachable from (s, u, score) with the edits still allowed at
+// this depth; best is the best score known on the path so far. horizon is
+// raised to the score of every node that stops at a mismatch point only
+// because the depth is exhausted. Most nodes end at once (no edit is allowed
+// from them), so that case stays inline.
+template <bool Fwd>
+inline int leap_ahead(const char *s, const char *u, int score, unsigned depth, int best,
+                      const alignment_context &c, int &horizon)
 {
-  typedef direction<Fwd> d;
   unsigned Ns = 0;
-  if (exact_run<Fwd>(s, u, score, Ns, c) != at_mismatch || depth >= c.max_depth)
+  if (exact_run<Fwd>(s, u, score, Ns, c) != at_mismatch)
     return score;
+  if (depth >= c.max_depth) {
+    if (score > horizon)
+      horizon = score;
+    return score;
+  }
   const int B = best > score ? best : score;
   const long long t = c.threshold(B);
+  if (!c.mismatch_eligible(score, t) && !c.indel_eligible(score, t))
+    return score;
+  return expand<Fwd>(s, u, score, depth, B, t, c, horizon);
+}
+
+// A node at a mismatch point from which at least one edit is allowed: the
+// better of its own score and the best of its options.
+template <bool Fwd>
+int expand(const char *s, const char *u, int score, unsigned depth, int B, long long t,
+           const alignment_context &c, int &horizon)
+{
+  typedef direction<Fwd> d;
   int R = -c.unit_length - 1;
-  bool any = false;
-  if (c.mismatch_eligible(score, t)) {
+  if (c.mismatch_eligible(score, t))
     R = leap_ahead<Fwd>(d::step(s), d::unit_step(u, c.unit_begin, c.unit_end),
-                        score + c.mismatch, depth + 1, B, c);
-    any = true;
-  }
+                        score + c.mismatch, depth + 1, B, c, horizon);
   if (c.indel_eligible(score, t)) {
-    const int ri = leap_ahead<Fwd>(d::step(s), u, score + c.indel, depth + 1, B, c);
+    const int ri = leap_ahead<Fwd>(d::step(s), u, score + c.indel, depth + 1, B, c, horizon);
     if (ri > R)
       R = ri;
     const int rd = leap_ahead<Fwd>(s, d::unit_step(u, c.unit_begin, c.unit_end),
-                                   score + c.indel, depth + 1, B, c);
+                                   score + c.indel, depth + 1, B, c, horizon);
     if (rd > R)
       R = rd;
-    any = true;
   }
-  if (!any)
-    return score;
   return R > score ? R : score;
 }
 
@@ -165,7 +202,11 @@ public:
   explicit extension_snapshot(const Csat &s) { take(s); }
   extension_snapshot(const extension_snapshot &) = delete;
   extension_snapshot &operator=(const extension_snapshot &) = delete;
-  ~extension_snapshot() { std::free(events); }
+  ~extension_snapshot()
+  {
+    if (events)
+      std::free(events);
+  }
 
   void take(const Csat &s)
   {
@@ -245,22 +286,29 @@ template <bool Fwd> void extend_imperfect(Csat &sat, const char *stop)
     const char *const u_next = d::unit_step(u, c.unit_begin, c.unit_end);
     char choice = 0;
     int value = 0;
+    int horizon = INT_MIN;
     if (c.mismatch_eligible(score, t)) {
-      value = leap_ahead<Fwd>(next, u_next, score + c.mismatch, first_depth, best, c);
+      value = leap_ahead<Fwd>(next, u_next, score + c.mismatch, first_depth, best, c, horizon);
       choice = 'M';
     }
     if (c.indel_eligible(score, t)) {
-      const int vi = leap_ahead<Fwd>(next, u, score + c.indel, first_depth, best, c);
+      const int vi = leap_ahead<Fwd>(next, u, score + c.indel, first_depth, best, c, horizon);
       if (!choice || vi > value) {
         value = vi;
         choice = 'I';
       }
-      const int vd = leap_ahead<Fwd>(p, u_next, score + c.indel, first_depth, best, c);
-      if (vd > value)
+      const int vd = leap_ahead<Fwd>(p, u_next, score + c.indel, first_depth, best, c, horizon);
+      if (vd > value) {
+        value = vd;
         choice = 'D';
+      }
     }
     if (!choice) {
       keep = static_cast<long long>(best) <= static_cast<long long>(score) + c.prefer;
+      break;
+    }
+    if (c.walk_is_hopeless(value, horizon, best)) {
+      keep = false;
       break;
     }
     // A mismatch or an insertion sits on the base it consumes, a deletion on
@@ -308,7 +356,8 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char *s, const 
                                                            const char *stop, int best)
 {
   const alignment_context c(unit_begin, unit_end, unit_length, stop);
-  return leap_ahead<true>(s, u, score, depth, best, c);
+  int horizon = INT_MIN;
+  return leap_ahead<true>(s, u, score, depth, best, c, horizon);
 }
 
 int CSearchController::extend_imperfect_backward_leap_ahead(const char *s, const char *u,
@@ -318,5 +367,6 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char *s, const
                                                             const char *stop, int best)
 {
   const alignment_context c(unit_begin, unit_end, unit_length, stop + 1);
-  return leap_ahead<false>(s, u, score, depth, best, c);
+  int horizon = INT_MIN;
+  return leap_ahead<false>(s, u, score, depth, best, c, horizon);
 }
