@@ -257,6 +257,20 @@ TEST_F(ImperfectExtensionTest, DepthLimitsHowManyEditsTheChoiceLooksAhead)
   EXPECT_EQ("0-13 s7 m0 i1 d1 n0 [I6 D7]", extend("TGTGTGAGTGTGTGA", 0, 2));
 }
 
+TEST_F(ImperfectExtensionTest, WalkGoesOnBeyondALookAheadThatSeesNoGain)
+{
+  // One level of look-ahead sees every option of the GG end below the best;
+  // the walk must still go on, since from there a further edit is allowed,
+  // and it reaches the repeat behind.
+  global_maximum_recursion_depth = 1;
+  global_mismatch_score = global_indel_score = -2;
+  EXPECT_EQ("0-15 s8 m2 i0 d0 n0 [M6 M7]", extend("ACACACGGACACACAC", 0, 2));
+  // With the default scores no edit is allowed from there: the walk ends.
+  init_param();
+  global_maximum_recursion_depth = 1;
+  EXPECT_EQ("0-5 s4 m0 i0 d0 n0 []", extend("ACACACGGACACACAC", 0, 2));
+}
+
 TEST_F(ImperfectExtensionTest, ScoreFloorEndsTheWalkBeforeADistantRepeat)
 {
   // With the infinite reduction the walk stops once the score would fall to
