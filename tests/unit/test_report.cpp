@@ -178,22 +178,6 @@ TEST_F(ReportTest, RepeatsOutsideThePerfectionRangeWriteNothingAndKeepTheGapCurs
   EXPECT_EQ(2u, gap_cursor);
 }
 
-TEST_F(ReportTest, GapCursorPassesGapsBeforeTheStartButNotThoseInsideTheRepeat)
-{
-  // File: AC-ACACAC-ACAC--GTGTGTGTGT ; gaps at 0-based 2, 9, 14 and 15.
-  load("ACACACACACACGTGTGTGTGT");
-  for (unsigned g : {2u, 9u, 14u, 15u})
-    record.gap_positions.push_back(g);
-  global_print_sat_mode = 4;
-  unsigned gap_cursor = 0;
-  repeat(0, 12, 2);
-  EXPECT_EQ(">chr 1 14 2 1 14 6.000 0 100.000 0 0 0\nACACACACACAC\n", report(gap_cursor));
-  EXPECT_EQ(0u, gap_cursor) << "no gap lies before the first base";
-  repeat(12, 22, 2);
-  EXPECT_EQ(">chr 17 26 2 17 26 5.000 0 100.000 0 0 0\nGTGTGTGTGT\n", report(gap_cursor));
-  EXPECT_EQ(4u, gap_cursor);
-}
-
 TEST_F(ReportTest, LongUnitsLeaveTheGffUnitOut)
 {
   std::string unit50, unit51;
