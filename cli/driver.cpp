@@ -3,11 +3,9 @@
 #include <cerrno>
 #include <string>
 
-#include <sys/stat.h>
-
 #include "cli/parameters.h"
+#include "cli/run_files.h"
 #include "cli/run_header.h"
-#include "engine/CSearchController.h"
 #include "input/CFile.h"
 #include "input/CSequence_Mol.h"
 #include "params/exit_status.h"
@@ -15,51 +13,47 @@
 
 namespace {
 
-// Names of the streams for messages; file names are always written verbatim.
-const char standard_output_name[] = "standard output";
-
-// True when both names lead to the same existing file, however spelt.
-bool same_file(const char *a, const char *b)
+// File names are always written verbatim, never as formats.
+void print_name_message(const char *before, const std::string &name, const char *after)
 {
-  struct stat sa, sb;
-  return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  std::fputs(before, stderr);
+  std::fputs(name.c_str(), stderr);
+  std::fputs(after, stderr);
 }
 
 int input_not_opened(const std::string &name)
 {
-  std::fputs("Sorry! The input file \n   \"", stderr);
-  std::fputs(name.c_str(), stderr);
-  std::fputs("\"\ncould not be opened. I guess it does not exist.\n", stderr);
+  print_name_message("Sorry! The input file \n   \"", name,
+                     "\"\ncould not be opened. I guess it does not exist.\n");
   good_bye_on_error(status_input_not_opened);
   return status_input_not_opened;
 }
 
-int output_not_opened(const std::string &name)
+int output_refused(run_files::problem problem, const std::string &name)
 {
-  std::fputs("Sorry! Failed to open file\n   \"", stderr);
-  std::fputs(name.c_str(), stderr);
-  std::fputs("\"\nas output file.\n", stderr);
+  switch (problem) {
+  case run_files::output_is_input:
+  case run_files::masked_is_input:
+    print_name_message("Sorry! The output file\n   \"", name, "\"\nis the input file.\n");
+    break;
+  case run_files::masked_is_output:
+    print_name_message("Sorry! The masked sequence file\n   \"", name,
+                       "\"\nis the output file.\n");
+    break;
+  default:
+    print_name_message("Sorry! Failed to open file\n   \"", name, "\"\nas output file.\n");
+    break;
+  }
   good_bye_on_error(status_output_not_opened);
   return status_output_not_opened;
 }
 
-int output_is_input(const std::string &name)
-{
-  std::fputs("Sorry! The output file\n   \"", stderr);
-  std::fputs(name.c_str(), stderr);
-  std::fputs("\"\nis the input file.\n", stderr);
-  good_bye_on_error(status_output_not_opened);
-  return status_output_not_opened;
-}
-
-int write_failed(const char *name)
+int write_failed(const std::string &name)
 {
   // A reader that stopped early (torvix big.fa | head) is not an error of ours.
   if (errno == EPIPE)
     return status_write_failed;
-  std::fputs("Sorry! Failed to write to file\n   \"", stderr);
-  std::fputs(name, stderr);
-  std::fputs("\"\n", stderr);
+  print_name_message("Sorry! Failed to write to file\n   \"", name, "\"\n");
   good_bye_on_error(status_write_failed);
   return status_write_failed;
 }
@@ -86,44 +80,6 @@ int input_not_fasta(const CFile &input)
   return status_bad_fasta;
 }
 
-// The open output streams of a run and their names for messages.
-struct run_files {
-  FILE *output = stdout;
-  const char *output_name = standard_output_name;
-  FILE *masked = nullptr;
-  std::string masked_name;
-
-  // First failed stream's name, or null when everything written so far arrived.
-  const char *failed_stream()
-  {
-    if (std::ferror(output))
-      return output_name;
-    if (masked && std::ferror(masked))
-      return masked_name.c_str();
-    return nullptr;
-  }
-
-  // Flushes and closes everything; returns the name of a stream that failed.
-  const char *close_all()
-  {
-    const char *failed = nullptr;
-    if (masked) {
-      if (std::fclose(masked) != 0)
-        failed = masked_name.c_str();
-      masked = nullptr;
-    }
-    if (output == stdout) {
-      if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        failed = failed ? failed : output_name;
-    } else if (output) {
-      if (std::fclose(output) != 0)
-        failed = failed ? failed : output_name;
-      output = nullptr;
-    }
-    return failed;
-  }
-};
-
 } // namespace
 
 int torvix_main(int argc, char **argv)
@@ -145,23 +101,11 @@ int torvix_main(int argc, char **argv)
   if (input.fail())
     return input_not_opened(global_input_filename);
 
-  const bool masking = global_mask_X || global_mask_lower;
   run_files files;
-  files.masked_name = global_input_filename + ".masked";
-
-  // Opening for writing truncates: make sure neither output is the input.
-  if (!global_output_filename.empty() &&
-      same_file(global_output_filename.c_str(), global_input_filename.c_str()))
-    return output_is_input(global_output_filename);
-  if (masking && same_file(files.masked_name.c_str(), global_input_filename.c_str()))
-    return output_is_input(files.masked_name);
-
-  if (!global_output_filename.empty()) {
-    files.output = std::fopen(global_output_filename.c_str(), "w");
-    if (!files.output)
-      return output_not_opened(global_output_filename);
-    files.output_name = global_output_filename.c_str();
-  }
+  run_files::problem problem =
+      files.open(global_input_filename, global_output_filename, global_mask_X || global_mask_lower);
+  if (problem != run_files::no_problem)
+    return output_refused(problem, files.name_of(problem));
 
   creator_message(stderr, "");
   print_search_parameters(stderr, "");
@@ -172,65 +116,37 @@ int torvix_main(int argc, char **argv)
   creator_message(files.output, "# ");
   print_search_parameters(files.output, "# ");
   print_output_format(files.output, "# ");
-  if (std::fflush(files.output) != 0 || std::ferror(files.output)) {
-    files.close_all();
-    return write_failed(files.output_name);
-  }
-
-  if (masking) {
-    files.masked = std::fopen(files.masked_name.c_str(), "w");
-    if (!files.masked) {
-      files.close_all();
-      return output_not_opened(files.masked_name);
-    }
-  }
+  std::fflush(files.output);
 
   unsigned counter = 0;
   while (!input.eof()) {
-    if (global_gaps_to_Ns)
-      record.readFastaSequence_toupper_ambig2N_gaps2N(input);
-    else
-      record.readFastaSequence_toupper_ambig2N_removegaps(input);
-    if (record.too_long) {
-      files.close_all();
+    // A full disk should end the run now, not after the whole genome.
+    if (const std::string *failed = files.failed_stream())
+      return write_failed(*failed);
+    read_record(input, record);
+    if (record.too_long)
       return record_too_long(record);
-    }
-    if (input.fail() && !input.eof()) {
-      files.close_all();
+    if (input.fail() && !input.eof())
       return input_not_fasta(input);
-    }
     ++counter;
     if (counter < global_sequence_from || counter > global_sequence_to)
       continue;
 
     report_status(counter, record.name.c_str(), global_min_unit_length, 'r');
     update_report_time();
-    {
-      CSearchController controller(counter, record);
-      CsatContainer &reported = controller.search_filter_and_report(files.output);
-      if (masking) {
-        controller.maskSATList(reported);
-        record.writeSequence_fill_in_gaps_and_stars(files.masked, 80);
-      }
-    }
-    // A full disk should end the run now, not after the whole genome.
-    if (const char *failed = files.failed_stream()) {
-      files.close_all();
-      return write_failed(failed);
-    }
-  }
-
-  if (files.masked) {
-    if (std::fclose(files.masked) != 0) {
-      files.masked = nullptr;
-      files.close_all();
-      return write_failed(files.masked_name.c_str());
-    }
-    files.masked = nullptr;
+    analyse_record(counter, record, files);
   }
   input.close();
+
+  if (files.masked) {
+    // The farewell must not follow a masked file that lost data.
+    FILE *masked = files.masked;
+    files.masked = nullptr;
+    if (std::fclose(masked) != 0)
+      return write_failed(files.masked_name);
+  }
   good_bye(files.output);
-  if (const char *failed = files.close_all())
-    return write_failed(failed);
+  if (const std::string *failed = files.close_all())
+    return write_failed(*failed);
   return status_ok;
 }

@@ -12,6 +12,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Round_Button.H>
 
+#include "cli/run_files.h"
 #include "gui/gui_dialogs.h"
 #include "gui/main_window.h"
 #include "params/global-types-and-parameters.h"
@@ -311,13 +312,6 @@ bool fileExists(const char *name)
   bool is_file = fstat(fileno(f), &st) == 0 && !S_ISDIR(st.st_mode);
   std::fclose(f);
   return is_file;
-}
-
-// True when both names lead to the same existing file, however spelt.
-static bool same_file(const char *a, const char *b)
-{
-  struct stat sa, sb;
-  return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 int check_filenames()

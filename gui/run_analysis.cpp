@@ -9,6 +9,7 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Double_Window.H>
 
+#include "cli/run_files.h"
 #include "cli/run_header.h"
 #include "engine/CSearchController.h"
 #include "gui/console_gui.h"
@@ -120,44 +121,6 @@ void show_loading_note()
     Fl::check();
 }
 
-// The open output streams of a run and their names for messages.
-struct run_files {
-  FILE *output = stdout;
-  std::string output_name = "standard output";
-  FILE *masked = nullptr;
-  std::string masked_name;
-
-  // Name of the first stream that lost data, or null.
-  const std::string *failed_stream() const
-  {
-    if (output && std::ferror(output))
-      return &output_name;
-    if (masked && std::ferror(masked))
-      return &masked_name;
-    return nullptr;
-  }
-
-  // Flushes and closes everything; returns the name of a stream that failed.
-  const std::string *close_all()
-  {
-    const std::string *failed = nullptr;
-    if (masked) {
-      if (std::fclose(masked) != 0)
-        failed = &masked_name;
-      masked = nullptr;
-    }
-    if (output) {
-      bool ok = std::fflush(output) == 0 && !std::ferror(output);
-      if (output != stdout)
-        ok = std::fclose(output) == 0 && ok;
-      if (!ok && !failed)
-        failed = &output_name;
-      output = nullptr;
-    }
-    return failed;
-  }
-};
-
 // Every failure ends the run with "aborted due to error" in the progress
 // window and an alert that names the file.
 int fail_on_file(int status, const char *what, const std::string &name, unsigned record,
@@ -190,29 +153,22 @@ int main_torvix(int, char **, CRunAnalysis *run)
                         global_input_filename, 0, "");
 
   run_files files;
-  if (!global_output_filename.empty()) {
-    files.output = std::fopen(global_output_filename.c_str(), "w");
-    if (!files.output)
-      return fail_on_file(status_output_not_opened, "Sorry! Failed to open the output file",
-                          global_output_filename, 0, "");
-    files.output_name = global_output_filename;
+  const run_files::problem problem =
+      files.open(global_input_filename, global_output_filename, global_mask_X || global_mask_lower);
+  if (problem != run_files::no_problem) {
+    // In the order of run_files::problem.
+    static const char *const texts[] = {
+        "", "Sorry! The output file is the input file", "Sorry! Failed to open the output file",
+        "Sorry! The masked sequence file is the input file",
+        "Sorry! The masked sequence file is the output file",
+        "Sorry! Failed to open the masked sequence file"};
+    return fail_on_file(status_output_not_opened, texts[problem], files.name_of(problem), 0, "");
   }
 
   creator_message(files.output, "# ");
   print_search_parameters(files.output, "# ");
   print_output_format(files.output, "# ");
   std::fflush(files.output);
-
-  const bool masking = global_mask_X || global_mask_lower;
-  if (masking) {
-    files.masked_name = global_input_filename + ".masked";
-    files.masked = std::fopen(files.masked_name.c_str(), "w");
-    if (!files.masked) {
-      files.close_all();
-      return fail_on_file(status_output_not_opened, "Sorry! Failed to open the masked sequence file",
-                          files.masked_name, 0, "");
-    }
-  }
 
   unsigned counter = 0;
   unsigned previous_length = 0;
@@ -221,10 +177,12 @@ int main_torvix(int, char **, CRunAnalysis *run)
     const bool show_progress = counter % 32 == 1 || previous_length > 1000000;
     if (show_progress)
       show_loading_note();
-    if (global_gaps_to_Ns)
-      record.readFastaSequence_toupper_ambig2N_gaps2N(input);
-    else
-      record.readFastaSequence_toupper_ambig2N_removegaps(input);
+    read_record(input, record);
+    if (record.too_long)
+      return fail_on_file(status_record_too_long,
+                          "Sorry! This sequence is longer than 2147483647 bases; positions in it "
+                          "cannot be reported:",
+                          record.name.c_str(), counter, record.name.c_str());
     if (input.fail() && !input.eof()) {
       files.close_all();
       report_status(counter, record.name.c_str(), global_min_unit_length, 'e');
@@ -241,14 +199,7 @@ int main_torvix(int, char **, CRunAnalysis *run)
       report_status(counter, record.name.c_str(), global_min_unit_length, 'r');
       update_report_time();
     }
-    {
-      CSearchController controller(counter, record);
-      CsatContainer &reported = controller.search_filter_and_report(files.output);
-      if (masking) {
-        controller.maskSATList(reported);
-        record.writeSequence_fill_in_gaps_and_stars(files.masked, 80);
-      }
-    }
+    analyse_record(counter, record, files);
     // A full disk ends the run now, not after the whole genome.
     if (const std::string *failed = files.failed_stream()) {
       const std::string name = *failed;

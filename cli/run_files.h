@@ -1,0 +1,58 @@
+// What both drivers (the terminal's and the graphical front end's) share
+// around the search: the streams of a run, opened so that the input can never
+// be overwritten, and the work done for one record.
+#ifndef TORVIX_CLI_RUN_FILES_H
+#define TORVIX_CLI_RUN_FILES_H
+
+#include <cstdio>
+#include <string>
+
+#include "input/CFile.h"
+#include "input/CSequence_Mol.h"
+
+// True when both names lead to the same existing file, however spelt.
+bool same_file(const char *a, const char *b);
+
+class run_files
+{
+public:
+  FILE *output = stdout;
+  std::string output_name = "standard output";
+  FILE *masked = nullptr;
+  std::string masked_name;
+
+  enum problem {
+    no_problem,
+    output_is_input,   // the output name leads to the input file
+    output_not_opened,
+    masked_is_input,   // the masked-file name leads to the input file
+    masked_is_output,  // the masked file would be the output file
+    masked_not_opened,
+  };
+
+  run_files() = default;
+  run_files(const run_files &) = delete;
+  run_files &operator=(const run_files &) = delete;
+  ~run_files() { close_all(); }
+
+  // Opening for writing truncates, so both names are checked against the
+  // input before anything is opened. An empty output name means standard output.
+  problem open(const std::string &input_name, const std::string &output_file, bool masking);
+  // The name that goes with a problem of open().
+  const std::string &name_of(problem p) const;
+
+  // Name of the first stream that lost data so far, or null.
+  const std::string *failed_stream() const;
+  // Flushes and closes both streams (standard output stays open); returns the
+  // name of a stream that lost data, or null.
+  const std::string *close_all();
+};
+
+// Reads the next record in the gap mode in force.
+void read_record(CFile &input, CSequence_Mol &record);
+
+// Searches the record in the mode in force, filters and reports it, and
+// writes it masked when asked.
+void analyse_record(unsigned record_number, CSequence_Mol &record, run_files &files);
+
+#endif
