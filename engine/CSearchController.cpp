@@ -25,7 +25,8 @@ static int *new_threshold_table(int floor_value, int a, float b)
 }
 
 CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_)
-    : seq_number(seq_number_), seq(seq_), exactSATList(sat_alloc), imperfectSATList(sat_alloc)
+    : seq_number(seq_number_), seq(seq_), exactSATList(sat_alloc), imperfectSATList(sat_alloc),
+      extension_budget(extension_budget_for(seq_.seq.length))
 {
   if (!minScores_user)
     minScores_user = new_threshold_table(global_min_score, global_min_score_a, global_min_score_bx);
@@ -56,7 +57,7 @@ void CSearchController::reset_minimum_arrays()
   minScores = minLengths = nullptr;
 }
 
-CsatContainer &CSearchController::search_filter_and_report(FILE *output)
+CsatContainer *CSearchController::search_filter_and_report(FILE *output)
 {
   CsatContainer *result;
   switch (global_search_mode) {
@@ -69,19 +70,23 @@ CsatContainer &CSearchController::search_filter_and_report(FILE *output)
     break;
   case 1:
     search_exact_and_extend_to_imperfect_repeats();
+    if (abandoned)
+      return nullptr;
     remove_hidden(imperfectSATList);
     filter_perfection(imperfectSATList);
     result = &imperfectSATList;
     break;
   default:
     complete_imperfect_search(output);
+    if (abandoned)
+      return nullptr;
     remove_hidden(imperfectSATList);
     filter_perfection(imperfectSATList);
     result = &imperfectSATList;
     break;
   }
   report_SATList(output, std::list<Csat *>(result->begin(), result->end()));
-  return *result;
+  return result;
 }
 
 void CSearchController::maskSATList(CsatContainer &list)

@@ -27,6 +27,8 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats()
     extend_imperfect_forward(seed, e);
     extend_imperfect_backward(seed, b - 1);
     trim_Ns(seed);
+    if (!charge_extension(seed))
+      break;
     if (reaches_thresholds(seed)) {
       sort_alignment_events(seed);
       auto next = std::next(it);

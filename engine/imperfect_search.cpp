@@ -52,6 +52,8 @@ static bool try_window(CSearchController &ctl, Csat *&sat, const char *s, unsign
   trim_Ns(*sat);
   if (!reaches_thresholds(*sat))
     return false;
+  if (!ctl.charge_extension(*sat))
+    return false;
   sort_alignment_events(*sat);
   cover_repeat(anchor_seq, *sat);
   result.push_back(sat);
@@ -69,7 +71,7 @@ void CSearchController::complete_imperfect_search(FILE *)
     anchor_seq.reset();
     L = 2;
   }
-  for (; L <= global_max_unit_length; ++L) {
+  for (; L <= global_max_unit_length && !abandoned; ++L) {
     one_unit_len_complete_imperfect_search(L, anchor_seq, imperfectSATList);
     if (stop_requested()) {
       report_status(seq_number, seq.name.c_str(), L, 'a');
@@ -98,6 +100,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
     }
     if (anchor_seq.anchors[s - b] == 'a')
       try_window(*this, sat, s, 1, anchor_seq, result);
+    if (abandoned)
+      break;
     ++s;
     while (s != e && *s == 'N')
       ++s;
@@ -129,6 +133,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
       n_pos = next_N(s, e);
     if (n_pos >= s + L && anchor_seq.window_is_free(s - b, L) && !one_letter(s, L))
       try_window(*this, sat, s, L, anchor_seq, result);
+    if (abandoned)
+      break;
     ++s;
     if ((s - b) % 256 == 0 && check_report_status()) {
       report_status(seq_number, seq.name.c_str(), L, 'r');
