@@ -9,6 +9,7 @@
 
 #include "engine/CSearchController.h"
 #include "params/global-types-and-parameters.h"
+#include "engine_test.h"
 
 namespace {
 
@@ -30,15 +31,9 @@ std::ostream &operator<<(std::ostream &os, const found &f)
             << " score " << f.score << " Ns " << f.Ns << "}";
 }
 
-class ExactSearchTest : public ::testing::Test
+class ExactSearchTest : public EngineTest
 {
 protected:
-  void SetUp() override
-  {
-    init_param();
-    CSearchController::reset_minimum_arrays();
-  }
-  void TearDown() override { CSearchController::reset_minimum_arrays(); }
 
   CSequence_Mol record;
   std::vector<float> perfections;

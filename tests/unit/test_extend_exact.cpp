@@ -8,18 +8,13 @@
 #include "engine/CSearchController.h"
 #include "imperfect_support.h"
 #include "params/global-types-and-parameters.h"
+#include "engine_test.h"
 
 namespace {
 
-class ExtendExactTest : public ::testing::Test
+class ExtendExactTest : public EngineTest
 {
 protected:
-  void SetUp() override
-  {
-    init_param();
-    CSearchController::reset_minimum_arrays();
-  }
-  void TearDown() override { CSearchController::reset_minimum_arrays(); }
 
   // The records of the result list, as "unit length:unit offset summary";
   // messages holds what the search wrote to standard error.

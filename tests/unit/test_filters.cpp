@@ -7,18 +7,13 @@
 
 #include "engine/CSearchController.h"
 #include "params/global-types-and-parameters.h"
+#include "engine_test.h"
 
 namespace {
 
-class FiltersTest : public ::testing::Test
+class FiltersTest : public EngineTest
 {
 protected:
-  void SetUp() override
-  {
-    init_param();
-    CSearchController::reset_minimum_arrays();
-  }
-  void TearDown() override { CSearchController::reset_minimum_arrays(); }
 
   CSequence_Mol record;
   Csat_garbagecollector pool;

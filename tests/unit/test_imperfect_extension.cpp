@@ -10,18 +10,13 @@
 #include "engine/CSearchController.h"
 #include "imperfect_support.h"
 #include "params/global-types-and-parameters.h"
+#include "engine_test.h"
 
 namespace {
 
-class ImperfectExtensionTest : public ::testing::Test
+class ImperfectExtensionTest : public EngineTest
 {
 protected:
-  void SetUp() override
-  {
-    init_param();
-    CSearchController::reset_minimum_arrays();
-  }
-  void TearDown() override { CSearchController::reset_minimum_arrays(); }
 
   // One unit copy [offset, offset + L) grown forward, then backward.
   static std::string extend(const std::string &bases, long offset, unsigned L,

@@ -8,18 +8,13 @@
 #include "engine/CSearchController.h"
 #include "imperfect_support.h"
 #include "params/global-types-and-parameters.h"
+#include "engine_test.h"
 
 namespace {
 
-class ImperfectSearchTest : public ::testing::Test
+class ImperfectSearchTest : public EngineTest
 {
 protected:
-  void SetUp() override
-  {
-    init_param();
-    CSearchController::reset_minimum_arrays();
-  }
-  void TearDown() override { CSearchController::reset_minimum_arrays(); }
 
   // The records the search leaves in its list, in list order, each as
   // "unit length:unit offset summary".

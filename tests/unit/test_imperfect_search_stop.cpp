@@ -10,44 +10,9 @@
 
 #include "engine/CSearchController.h"
 #include "params/global-types-and-parameters.h"
+#include "scripted_console.h"
 
-namespace {
-
-struct status_line {
-  unsigned unit_length;
-  char state;
-  bool operator==(const status_line &o) const
-  {
-    return unit_length == o.unit_length && state == o.state;
-  }
-};
-
-std::ostream &operator<<(std::ostream &os, const status_line &s)
-{
-  return os << "{" << s.unit_length << "," << s.state << "}";
-}
-
-std::vector<status_line> lines;
-bool progress_due = false;
-int stop_after_questions = -1; // stop_requested() answers true from this call on; -1: never
-int questions = 0;
-
-} // namespace
-
-void console_message(const char *) {}
-void report_status(unsigned, const char *, unsigned unit_length, char state)
-{
-  lines.push_back({unit_length, state});
-}
-bool check_report_status() { return progress_due; }
-void update_report_time() {}
-bool stop_requested()
-{
-  ++questions;
-  return stop_after_questions >= 0 && questions > stop_after_questions;
-}
-void good_bye(FILE *) {}
-void good_bye_on_error(int) {}
+using namespace scripted_console;
 
 namespace {
 
@@ -60,10 +25,7 @@ protected:
   {
     init_param();
     CSearchController::reset_minimum_arrays();
-    lines.clear();
-    progress_due = false;
-    stop_after_questions = -1;
-    questions = 0;
+    scripted_console::reset();
     load_sequence();
     // Enough spare records that the search never allocates; then the pool
     // and the list together must hold all of them again afterwards.

@@ -9,18 +9,12 @@
 #include "engine/primeFactors.h"
 #include "params/exit_status.h"
 #include "params/global-types-and-parameters.h"
+#include "engine_test.h"
 
 namespace {
 
-class PoolAndThresholdsTest : public ::testing::Test
+class PoolAndThresholdsTest : public EngineTest
 {
-protected:
-  void SetUp() override
-  {
-    init_param();
-    CSearchController::reset_minimum_arrays();
-  }
-  void TearDown() override { CSearchController::reset_minimum_arrays(); }
 };
 
 std::vector<int> table(const int *t, unsigned from, unsigned to)
