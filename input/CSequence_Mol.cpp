@@ -50,11 +50,16 @@ const class_table classes;
 
 } // namespace
 
-void CSequence_Mol::getLineOfDNA_toupper_ambig2N_removegaps(CFile &in, unsigned &position)
+// One sequence line up to and including its LF. Gaps are either removed, with
+// their positions kept, or stored as N.
+template <bool remove_gaps> void CSequence_Mol::read_line(CFile &in, unsigned &position)
 {
   for (;;) {
     unsigned c = in.getchar();
-    switch (classes.kind[c]) {
+    unsigned char kind = classes.kind[c];
+    if (!remove_gaps && (kind == sc_dash || kind == sc_star))
+      kind = sc_ambig;
+    switch (kind) {
     case sc_base:
       if (seq.length == seq.capacity && !grow_sequence())
         return;
@@ -70,14 +75,9 @@ void CSequence_Mol::getLineOfDNA_toupper_ambig2N_removegaps(CFile &in, unsigned 
       ++position;
       break;
     case sc_dash:
-      gap_positions.push_back(position);
-      dash_positions.push_back(position);
-      ++number_of_gaps;
-      ++position;
-      break;
     case sc_star:
       gap_positions.push_back(position);
-      star_positions.push_back(position);
+      (kind == sc_dash ? dash_positions : star_positions).push_back(position);
       ++number_of_gaps;
       ++position;
       break;
@@ -93,35 +93,15 @@ void CSequence_Mol::getLineOfDNA_toupper_ambig2N_removegaps(CFile &in, unsigned 
   }
 }
 
+void CSequence_Mol::getLineOfDNA_toupper_ambig2N_removegaps(CFile &in, unsigned &position)
+{
+  read_line<true>(in, position);
+}
+
 void CSequence_Mol::getLineOfDNA_toupper_ambig2N_gaps2N(CFile &in)
 {
-  for (;;) {
-    unsigned c = in.getchar();
-    switch (classes.kind[c]) {
-    case sc_base:
-      if (seq.length == seq.capacity && !grow_sequence())
-        return;
-      seq.data[seq.length++] = classes.stored[c];
-      ++number_of_ACGTU;
-      break;
-    case sc_ambig:
-    case sc_dash:
-    case sc_star:
-      if (seq.length == seq.capacity && !grow_sequence())
-        return;
-      seq.data[seq.length++] = ambig_char;
-      ++number_of_Ns;
-      break;
-    case sc_space:
-      break;
-    case sc_newline:
-      return;
-    default:
-      if (!in.fail())
-        in.set_fail();
-      return;
-    }
-  }
+  unsigned position = 0;
+  read_line<false>(in, position);
 }
 
 bool CSequence_Mol::grow_sequence()
@@ -207,35 +187,30 @@ bool CSequence_Mol::read_header(CFile &in)
   return true;
 }
 
-void CSequence_Mol::readFastaSequence_toupper_ambig2N_removegaps(CFile &in)
+template <bool remove_gaps> void CSequence_Mol::read_record(CFile &in)
 {
   start_record();
-
   if (!read_header(in))
     return;
+  // Positions count from the start of every record, across its lines.
   unsigned position = 0;
   unsigned c = in.peekchar();
   while (!in.fail() && c != '>') {
-    getLineOfDNA_toupper_ambig2N_removegaps(in, position);
+    read_line<remove_gaps>(in, position);
     if (too_long || (too_long = length_exceeded()))
       return;
     c = in.peekchar();
   }
 }
 
+void CSequence_Mol::readFastaSequence_toupper_ambig2N_removegaps(CFile &in)
+{
+  read_record<true>(in);
+}
+
 void CSequence_Mol::readFastaSequence_toupper_ambig2N_gaps2N(CFile &in)
 {
-  start_record();
-
-  if (!read_header(in))
-    return;
-  unsigned c = in.peekchar();
-  while (!in.fail() && c != '>') {
-    getLineOfDNA_toupper_ambig2N_gaps2N(in);
-    if (too_long || (too_long = length_exceeded()))
-      return;
-    c = in.peekchar();
-  }
+  read_record<false>(in);
 }
 
 void CSequence_Mol::writeSequence_fill_in_gaps_and_stars(FILE *out, unsigned line_width)

@@ -53,6 +53,8 @@ public:
   void writeSequence_fill_in_gaps_and_stars(FILE *out, unsigned line_width);
 
 private:
+  template <bool remove_gaps> void read_record(CFile &in);
+  template <bool remove_gaps> void read_line(CFile &in, unsigned &position);
   bool read_header(CFile &in);
   void start_record();
   // Makes room for more bases, or marks the record too long and returns false.
