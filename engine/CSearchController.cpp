@@ -59,32 +59,22 @@ void CSearchController::reset_minimum_arrays()
 
 CsatContainer *CSearchController::search_filter_and_report(FILE *output)
 {
-  CsatContainer *result;
-  switch (global_search_mode) {
-  case 0:
-    // Repeats outside the perfection range stay in the list here; the report
-    // and the masking skip them.
+  CsatContainer *result = &imperfectSATList;
+  if (global_search_mode == 0) {
     exact_search_2();
-    remove_hidden(exactSATList);
     result = &exactSATList;
-    break;
-  case 1:
+  } else if (global_search_mode == 1) {
     search_exact_and_extend_to_imperfect_repeats();
-    if (abandoned)
-      return nullptr;
-    remove_hidden(imperfectSATList);
-    filter_perfection(imperfectSATList);
-    result = &imperfectSATList;
-    break;
-  default:
+  } else {
     complete_imperfect_search(output);
-    if (abandoned)
-      return nullptr;
-    remove_hidden(imperfectSATList);
-    filter_perfection(imperfectSATList);
-    result = &imperfectSATList;
-    break;
   }
+  if (abandoned)
+    return nullptr;
+  remove_hidden(*result);
+  // The exact mode keeps repeats outside the perfection range in its list;
+  // the report and the masking skip them.
+  if (global_search_mode != 0)
+    filter_perfection(*result);
   report_SATList(output, std::list<Csat *>(result->begin(), result->end()));
   return result;
 }
