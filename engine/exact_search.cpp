@@ -189,8 +189,21 @@ void CSearchController::exact_search_2()
         continue;
       if (next_N < p)
         next_N = next_N_from(p, seq_end);
-      if (next_N < p + L)
+      if (next_N < p + L) {
+        // Every window that starts before the end of this run of N holds one
+        // of them: go past those windows, still looking in on the clock
+        // where one of them would have.
+        const char *run_end = next_N;
+        while (run_end != seq_end && *run_end == 'N')
+          ++run_end;
+        const char *const last = run_end <= last_start ? run_end - 1 : last_start - 1;
+        if ((last - seq_begin) / 256 != i / 256 && progress_then_stop(L)) {
+          stopped = true;
+          break;
+        }
+        p = last;
         continue;
+      }
       if (!anchor_seq.window_is_free(i, L))
         continue;
       if (is_one_base_repeated(p, L))
