@@ -40,13 +40,13 @@ echo "generating inputs in $work"
 { echo '>A50M'; repeat_char A 50000000 | fasta_lines 80; } > A50M.fa
 { echo '>N50M'; repeat_char N 50000000 | fasta_lines 80; } > N50M.fa
 { echo '>dinucleotide20M'; imperfect_dinucleotide 20000000; } > dinuc20M.fa
-{ echo '>long_lines'; for i in 1 2 3; do head -c 10000000 /dev/urandom | tr -dc 'ACGT' | head -c 10000000; echo; done; } > lines10M.fa
+{ echo '>long_lines'; for i in 1 2 3; do tr -dc 'ACGT' < /dev/urandom | head -c 10000000; echo; done; } > lines10M.fa
 { head -c 3000000 /dev/urandom; } > garbage.fa
 for i in $(seq 1 100000); do printf '>s%d\nA\n' "$i"; done > records100k.fa
 
 printf '%-18s %-12s %8s %9s %9s %11s  %s\n' input mode status seconds peak_MB bytes/base result
 for input in header10M A50M N50M dinuc20M lines10M garbage records100k; do
-  bases=$(grep -v '^>' "$input.fa" | tr -d '\n' | wc -c)
+  bases=$(grep -av '^>' "$input.fa" | tr -d '\n' | wc -c)
   for mode in exact extendExact imperfect; do
     /usr/bin/time -f '%e %M' -o time.txt timeout "$limit" "$torvix" --searchMode "$mode" \
       "$input.fa" out.txt 2> err.txt
