@@ -1,85 +1,118 @@
 #include "gui_test_support.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include <FL/Fl_Window.H>
-
-#include "gui/form_parameters.h"
 #include "gui/gui_dialogs.h"
-#include "gui/main_window.h"
-#include "gui/preferences.h"
-#include "gui/run_analysis.h"
-#include "params/global-types-and-parameters.h"
 
 dialog_script script;
 
 const std::string &scratch_dir()
 {
-  static std::string dir = [] {
-    char pattern[] = "/tmp/torvix-gui-test-XXXXXX";
-    const char *made = mkdtemp(pattern);
-    return std::string(made ? made : "/tmp");
-  }();
+  static char pattern[] = "/tmp/torvix-gui-test-XXXXXX";
+  static const std::string dir = mkdtemp(pattern) ? pattern : "/tmp";
   return dir;
 }
 
 std::string read_file(const std::string &path)
 {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream s;
-  s << in.rdbuf();
+  s << std::ifstream(path, std::ios::binary).rdbuf();
   return s.str();
 }
 
 void write_file(const std::string &path, const std::string &content)
 {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
+  std::ofstream(path, std::ios::binary) << content;
 }
 
-static void record_alert(const char *text) { script.alerts.emplace_back(text); }
-static void record_message(const char *text) { script.messages.emplace_back(text); }
-
-static int scripted_choice(const char *question, const char *, const char *)
+std::vector<form_row> form_rows()
 {
-  script.questions.emplace_back(question);
-  if (script.answers.empty())
-    return 0;
-  int a = script.answers.front();
-  script.answers.pop_front();
-  return a;
+  const char *files = "Input Output files", *mode = "Search Mode group", *imperfect = "Imperfect search",
+             *output = "Output options", *general = "General options", *repeat = "Repeat definition";
+  return {{files, "Input file", glob_infile->input, nullptr, nullptr, "/data/in put.fa"},
+          {files, "Output file", glob_outfile->input, nullptr, nullptr, "/data/out.torvix"},
+          {files, "Previously loaded parameter file", nullptr, &loadPrefsFilename, nullptr, "/p/l.prefs"},
+          {files, "Previously saved parameter file", nullptr, &savePrefsFilename, nullptr, "/p/s.prefs"},
+          {mode, "Search mode", nullptr, nullptr, "1", "2"},
+          {nullptr, nullptr, radio_modeImperf, nullptr, "1", "0"},
+          {nullptr, nullptr, radio_modeExtend, nullptr, "0", "1"},
+          {nullptr, nullptr, radio_modePerfec, nullptr, "0", "0"},
+          {nullptr, nullptr, radio_modeCompou, nullptr, "0", "0"},
+          {mode, "Mask the sequence", choice_mask_Seq, nullptr, "0", "2"},
+          {mode, "Distance", input_compDist, nullptr, "5", "7"},
+          {imperfect, "Mismatch score", input_m, nullptr, "-5", "-3"},
+          {imperfect, "Gap score", input_g, nullptr, "-5", "-4"},
+          {imperfect, "Recursion depth", input_r, nullptr, "5", "6"},
+          {imperfect, "Maximum score reduction in effect", check_maxRed, nullptr, "0", "1"},
+          {imperfect, "Maximum score reduction value", input_maxRed, nullptr, "30", "20"},
+          {output, "Output Format", choice_outputFormat, nullptr, "1", "5"},
+          {output, "Report unit mode", choice_reportUnit, nullptr, "2", "1"},
+          {output, "Print repeat mode", choice_printRepeatMode, nullptr, "2", "-1"},
+          {output, "N perfection mode", choice_NPerfection, nullptr, "0", "2"},
+          {output, "Remove hidden", choice_removeHidden, nullptr, "0", "1"},
+          {output, "Flanking nucleotides", input_flanking, nullptr, "0", "12"},
+          {general, "From sequence", input_fromSeq, nullptr, "1", "2"},
+          {general, "To sequence", input_toSeq, nullptr, "", "9"},
+          {general, "Minimum unit size", input_minUnitSize, nullptr, "1", "2"},
+          {general, "Maximum unit size", input_maxUnitSize, nullptr, "10", "8"},
+          {general, "Score first unit", check_scoreFirstUnit, nullptr, "0", "1"},
+          {general, "Treat Ns as missing", check_treatNsAsMis, nullptr, "0", "1"},
+          {general, "Convert gaps and *s to Ns", check_gaps_to_Ns, nullptr, "0", "1"},
+          {general, "Allowed Ns", input_allowedNs, nullptr, "2", "3"},
+          {repeat, "minLen", input_minLen, nullptr, "0", "11"},
+          {repeat, "minLen_a", input_minLen_a, nullptr, "0", "1"},
+          {repeat, "minLen_b", input_minLen_b, nullptr, "0", "0.5"},
+          {repeat, "minScore", input_minScore, nullptr, "6", "13"},
+          {repeat, "minScore_a", input_minScore_a, nullptr, "0", "2"},
+          {repeat, "minScore_b", input_minScore_b, nullptr, "1", "1.25"},
+          {repeat, "Minimum perfection", input_minPerf, nullptr, "0", "60"},
+          {repeat, "Maximum perfection", input_maxPerf, nullptr, "100", "99.5"}};
 }
 
-static const char *scripted_file(Fl_File_Chooser *, const char *preset)
+void set_form(const char *form_row::*column)
 {
-  static std::string chosen;
-  script.presets.emplace_back(preset);
-  if (script.chosen.empty())
-    return nullptr;
-  chosen = script.chosen.front();
-  script.chosen.pop_front();
-  return chosen.c_str();
-}
-
-void GuiTest::SetUp()
-{
-  static bool built = false;
-  if (!built) {
-    const std::string home = scratch_dir() + "/home";
-    std::system(("mkdir -p '" + home + "'").c_str());
-    setenv("HOME", home.c_str(), 1);
-    // A screen 700 pixels high, so the form has to scroll.
-    build_main_window(1024, 700);
-    built = true;
+  for (const form_row &row : form_rows()) {
+    const char *value = row.*column;
+    if (!value || !(row.widget || row.text))
+      continue;
+    if (row.text)
+      *row.text = value;
+    else if (auto *input = dynamic_cast<Fl_Input *>(row.widget)) {
+      input->value(value);
+      if (input->callback() == CText::CText_callback)
+        input->do_callback();
+    } else if (auto *choice = dynamic_cast<Fl_Choice *>(row.widget))
+      select_item(choice, std::atoi(value));
+    else
+      static_cast<Fl_Button *>(row.widget)->value(std::atoi(value));
   }
-  gui_hooks.alert = record_alert;
-  gui_hooks.message = record_message;
-  gui_hooks.choice = scripted_choice;
-  gui_hooks.choose_file = scripted_file;
-  script = dialog_script();
-  init_param();
+  do_consistency();
+}
+
+std::string form_values(const char *form_row::*column, bool want)
+{
+  std::string all;
+  for (const form_row &row : form_rows()) {
+    if (!(row.*column) || !(row.widget || row.text))
+      continue;
+    std::string shown = row.text ? *row.text : "";
+    if (auto *input = dynamic_cast<Fl_Input *>(row.widget))
+      shown = input->value();
+    else if (auto *choice = dynamic_cast<Fl_Choice *>(row.widget))
+      shown = std::to_string(choice->value());
+    else if (row.widget)
+      shown = std::to_string(static_cast<Fl_Button *>(row.widget)->value());
+    all += std::string(row.key ? row.key : row.widget->label()) + "=" + (want ? row.*column : shown) + "\n";
+  }
+  return all;
+}
+
+void clear_form()
+{
   factory_settings();
   glob_infile->assign("");
   glob_outfile->assign("");
@@ -87,4 +120,34 @@ void GuiTest::SetUp()
   savePrefsFilename.clear();
 }
 
-void GuiTest::TearDown() { runA = nullptr; }
+void GuiTest::SetUp()
+{
+  if (!main_window) {
+    const std::string home = scratch_dir() + "/home";
+    mkdir(home.c_str(), 0700);
+    setenv("HOME", home.c_str(), 1);
+    // A screen 700 pixels high, so the form has to scroll.
+    build_main_window(1024, 700);
+  }
+  gui_hooks.alert = [](const char *text) { script.alerts.emplace_back(text); };
+  gui_hooks.message = [](const char *text) { script.messages.emplace_back(text); };
+  gui_hooks.choice = [](const char *question, const char *, const char *) {
+    script.questions.emplace_back(question);
+    const int answer = script.answers.empty() ? 0 : script.answers.front();
+    if (!script.answers.empty())
+      script.answers.pop_front();
+    return answer;
+  };
+  gui_hooks.choose_file = [](Fl_File_Chooser *, const char *preset) -> const char * {
+    static std::string chosen;
+    script.presets.emplace_back(preset);
+    if (script.chosen.empty())
+      return nullptr;
+    chosen = script.chosen.front();
+    script.chosen.pop_front();
+    return chosen.c_str();
+  };
+  script = dialog_script();
+  init_param();
+  clear_form();
+}

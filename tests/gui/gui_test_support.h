@@ -9,17 +9,28 @@
 #include <string>
 #include <vector>
 
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Round_Button.H>
+#include <FL/Fl_Scroll.H>
+#include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
 
-class Fl_Input;
+#include "gui/form_parameters.h"
+#include "gui/main_window.h"
+#include "gui/preferences.h"
+#include "gui/run_analysis.h"
+#include "params/global-types-and-parameters.h"
 
 struct dialog_script {
-  std::vector<std::string> alerts;
-  std::vector<std::string> messages;
-  std::vector<std::string> questions;
-  std::deque<int> answers;           // next answers of questions; 0 (cancel) when empty
-  std::deque<std::string> chosen;    // next files "chosen" in a chooser; none when empty
-  std::vector<std::string> presets;  // what each chooser was preset with
+  std::vector<std::string> alerts, messages, questions;
+  std::deque<int> answers;          // next answers of questions; 0 (cancel) when empty
+  std::deque<std::string> chosen;   // next files "chosen" in a chooser; none when empty
+  std::vector<std::string> presets; // what each chooser was preset with
 };
 extern dialog_script script;
 
@@ -28,11 +39,31 @@ const std::string &scratch_dir();
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &content);
 
+// What the preference files keep, in file order: group, key, the widget or
+// text that holds it, its factory setting and another valid value. Rows
+// without key are not in the files, rows without widget or text only there;
+// a null factory value is not reset by factory_settings.
+struct form_row {
+  const char *group, *key;
+  Fl_Widget *widget;
+  std::string *text;
+  const char *factory, *other;
+};
+std::vector<form_row> form_rows();
+// Sets every row to one column's value, then the enable rules. File-name
+// fields are typed and committed, as leaving them does.
+void set_form(const char *form_row::*column);
+// "key=value" lines of the rows that have a value in the column: the value
+// the form shows, or with want set the column's own.
+std::string form_values(const char *form_row::*column, bool want = false);
+// Factory settings and no file names.
+void clear_form();
+
 class GuiTest : public ::testing::Test
 {
 protected:
   void SetUp() override;
-  void TearDown() override;
+  void TearDown() override { runA = nullptr; }
 };
 
 #endif
