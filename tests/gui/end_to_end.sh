@@ -36,12 +36,13 @@ end_run() {
 }
 
 # Clicks a button and answers the question it opens (the new, untitled
-# window) with Return: its second button, "Quit" or "Stop analysis".
+# window) with Return: its second button, "Quit" or "Stop analysis". During
+# a run the click is heard at the next progress report only.
 confirm() { # window x y
   local before
   before=$(visible '')
   click "$@"
-  for _ in $(seq 1 50); do
+  for _ in $(seq 1 300); do
     [ "$(visible '')" != "$before" ] && sleep 0.2 && xdotool key Return && return 0
     sleep 0.1
   done
