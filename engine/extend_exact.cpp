@@ -4,6 +4,7 @@
 
 #include "CSearchController.h"
 #include "imperfect_candidate.h"
+#include "imperfect_extension.h"
 #include "params/global-types-and-parameters.h"
 
 void CSearchController::search_exact_and_extend_to_imperfect_repeats()
@@ -22,10 +23,10 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats()
   std::fflush(stderr);
   const char *const b = seq.seq.data;
   const char *const e = b + seq.seq.length;
+  imperfect_extender extender;
   for (auto it = exactSATList.begin(); it != exactSATList.end();) {
     Csat &seed = **it;
-    extend_imperfect_forward(seed, e);
-    extend_imperfect_backward(seed, b - 1);
+    extender.grow(seed, b, e);
     trim_Ns(seed);
     if (!charge_extension(seed))
       break;

@@ -1,12 +1,80 @@
 // Imperfect extension of a repeat candidate by a recursive alignment against
 // its own unit read cyclically. The forward and the backward direction share
 // one implementation so that they stay exact mirror images of each other.
+#include "imperfect_extension.h"
+
 #include <climits>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 
 #include "CSearchController.h"
 #include "params/global-types-and-parameters.h"
+
+// The look-ahead compares eight bases at a time and finds the first that
+// differs by the lowest set bit: bytes must be stored least significant first.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian byte order expected");
+
+imperfect_extender::imperfect_extender()
+    : mismatch(global_mismatch_score), indel(global_indel_score),
+      prefer(global_prefer_longer_repeat),
+      max_depth(static_cast<unsigned>(global_maximum_recursion_depth)),
+      Ns_allowed(global_treat_Ns_as_missense || global_Ns_allowed_in_a_row <= 0
+                     ? 0u
+                     : static_cast<unsigned>(global_Ns_allowed_in_a_row)),
+      reduction(global_maximum_scorereduction)
+{
+}
+
+void imperfect_extender::set_unit_length(int L)
+{
+  unit_length = L;
+  floor_threshold = -static_cast<long long>(L) - prefer;
+  // Cuts above the largest int rule the option out, as the exact ones do.
+  const auto cut = [](long long x) { return x > INT_MAX ? INT_MAX : static_cast<int>(x); };
+  mismatch_cut = cut(floor_threshold - mismatch);
+  indel_cut = cut(floor_threshold - indel);
+  option_cut = mismatch_cut < indel_cut ? mismatch_cut : indel_cut;
+}
+
+void imperfect_extender::build_periodic()
+{
+  const unsigned L = static_cast<unsigned>(unit_length);
+  const unsigned n = L + 16;
+  if (phase_of.length != n) {
+    // Room for eight-byte stores that pass the end.
+    if (n + 16 > phase_of.capacity) {
+      phase_of.set_capacity(n + 16);
+      periodic.set_capacity(n + 16);
+    }
+    for (unsigned i = 0, phase = (8 * L - 8) % L; i < n; ++i, phase = phase + 1 == L ? 0 : phase + 1)
+      phase_of.data[i] = phase;
+    phase_of.length = n;
+    periodic_repeat = L * ((8 + L - 1) / L);
+  }
+  char *const w = periodic.data;
+  const char *const u = unit_begin;
+  if (readable_end - u < static_cast<long>(L) + 8) {
+    // Base by base, so as not to read past the sequence.
+    for (unsigned i = 0; i < L; ++i)
+      w[8 + i] = u[i];
+    for (unsigned i = 8 + L; i < n; ++i)
+      w[i] = w[i - L];
+  } else if (L >= 8) {
+    for (unsigned i = 0; i < L; i += 8)
+      std::memcpy(w + 8 + i, u + i, 8);
+    std::memcpy(w + 8 + L, u, 8);
+  } else {
+    // Copies a unit length apart, eight bases each; the bases after the
+    // first copy are overwritten by the next one.
+    std::memcpy(w + 8, u, 8);
+    for (unsigned i = 8 + L; i < n; i += L)
+      std::memmove(w + i, w + 8, 8);
+  }
+  // The first eight bases repeat those a multiple of L further on.
+  std::memcpy(w, w + periodic_repeat, 8);
+  periodic_ready = true;
+}
 
 namespace {
 
@@ -23,69 +91,62 @@ template <bool Fwd> struct direction {
   }
 };
 
-// Everything one extension needs, read once instead of at every node of the
-// look-ahead.
-struct alignment_context {
-  const char *unit_begin;
-  const char *unit_end;
-  const char *limit; // boundary value at which nothing is left to examine
-  int unit_length;
-  int mismatch;
-  int indel;
-  int prefer;
-  unsigned max_depth;
-  unsigned Ns_allowed; // 0 when no N is admitted
-  long long reduction;
+// Options may start only above this score. Wide arithmetic: the default
+// reduction is the largest int.
+inline long long threshold(const imperfect_extender &c, int best)
+{
+  long long t = static_cast<long long>(best) - c.reduction;
+  if (t < -c.unit_length)
+    t = -c.unit_length;
+  return t - c.prefer;
+}
+inline bool mismatch_eligible(const imperfect_extender &c, int score, long long t)
+{
+  return static_cast<long long>(score) + c.mismatch > t;
+}
+inline bool indel_eligible(const imperfect_extender &c, int score, long long t)
+{
+  return static_cast<long long>(score) + c.indel > t;
+}
 
-  alignment_context(const char *ub, const char *ue, int L, const char *lim)
-      : unit_begin(ub), unit_end(ue), limit(lim), unit_length(L),
-        mismatch(global_mismatch_score), indel(global_indel_score),
-        prefer(global_prefer_longer_repeat),
-        max_depth(static_cast<unsigned>(global_maximum_recursion_depth)),
-        Ns_allowed(global_treat_Ns_as_missense || global_Ns_allowed_in_a_row <= 0
-                       ? 0u
-                       : static_cast<unsigned>(global_Ns_allowed_in_a_row)),
-        reduction(global_maximum_scorereduction)
-  {
-  }
+// True when no score the extension can reach, highest_score at most, lifts
+// the threshold off its floor. Edits never raise the score, so it is enough
+// to count every base left as a match. The cuts are then at least the floor,
+// so they fit an int.
+inline bool stays_at_floor(const imperfect_extender &c, long long highest_score)
+{
+  return c.mismatch <= 0 && c.indel <= 0 && c.floor_threshold > INT_MIN &&
+         highest_score <= c.reduction - c.unit_length;
+}
 
-  // Options may start only above this score. Wide arithmetic: the default
-  // reduction is the largest int.
-  long long threshold(int best) const
-  {
-    long long t = static_cast<long long>(best) - reduction;
-    if (t < -unit_length)
-      t = -unit_length;
-    return t - prefer;
-  }
-  bool mismatch_eligible(int score, long long t) const
-  {
-    return static_cast<long long>(score) + mismatch > t;
-  }
-  bool indel_eligible(int score, long long t) const
-  {
-    return static_cast<long long>(score) + indel > t;
-  }
+// No node at the depth limit of the look-ahead may take a further edit.
+inline bool horizon_is_closed(const imperfect_extender &c, int horizon)
+{
+  const int edit = c.mismatch > c.indel ? c.mismatch : c.indel;
+  return horizon == INT_MIN || static_cast<long long>(horizon) + edit <= c.floor_threshold;
+}
 
-  // True when the rest of the walk from a mismatch point cannot change the
-  // outcome: the look-ahead has seen every state the walk can still reach,
-  // because no node at its depth limit may take a further edit, and none of
-  // them comes up to the best state kept so far, so the walk would end by
-  // restoring it. value is the highest option value, horizon the highest
-  // score of a node at the depth limit. This holds only while the reduction
-  // leaves the threshold at its floor, where the walk and the look-ahead
-  // admit the same edits.
-  bool walk_is_hopeless(int value, int horizon, int best) const
-  {
-    const long long top = value > best ? value : best;
-    if (top - reduction > -unit_length)
-      return false;
-    const long long t = -static_cast<long long>(unit_length) - prefer;
-    const int edit = mismatch > indel ? mismatch : indel;
-    return static_cast<long long>(value) < static_cast<long long>(best) - prefer &&
-           (horizon == INT_MIN || static_cast<long long>(horizon) + edit <= t);
-  }
-};
+inline bool hopeless_at_floor(const imperfect_extender &c, int value, int horizon, int best)
+{
+  return static_cast<long long>(value) < static_cast<long long>(best) - c.prefer &&
+         horizon_is_closed(c, horizon);
+}
+
+// True when the rest of the walk from a mismatch point cannot change the
+// outcome: the look-ahead has seen every state the walk can still reach,
+// because no node at its depth limit may take a further edit, and none of
+// them comes up to the best state kept so far, so the walk would end by
+// restoring it. value is the highest option value, horizon the highest score
+// of a node at the depth limit. This holds only while the reduction leaves
+// the threshold at its floor, where the walk and the look-ahead admit the
+// same edits.
+inline bool walk_is_hopeless(const imperfect_extender &c, int value, int horizon, int best)
+{
+  const long long top = value > best ? value : best;
+  if (top - c.reduction > -c.unit_length)
+    return false;
+  return hopeless_at_floor(c, value, horizon, best);
+}
 
 enum run_end { at_mismatch, at_limit, at_long_N_run };
 
@@ -94,7 +155,7 @@ enum run_end { at_mismatch, at_limit, at_long_N_run };
 // to Ns and nothing to the score.
 template <bool Fwd>
 inline run_end exact_run(const char *&p, const char *&u, int &score, unsigned &Ns,
-                         const alignment_context &c)
+                         const imperfect_extender &c)
 {
   typedef direction<Fwd> d;
   const char *const ub = c.unit_begin;
@@ -134,57 +195,6 @@ inline run_end exact_run(const char *&p, const char *&u, int &score, unsigned &N
     u = v;
     Ns += run;
   }
-}
-
-template <bool Fwd>
-int expand(const char *s, const char *u, int score, unsigned depth, int B, long long t,
-           const alignment_context &c, int &horizon);
-
-// The best score reachable from (s, u, score) with the edits still allowed at
-// this depth; best is the best score known on the path so far. horizon is
-// raised to the score of every node that stops at a mismatch point only
-// because the depth is exhausted. Most nodes end at once (no edit is allowed
-// from them), so that case stays inline.
-template <bool Fwd>
-inline int leap_ahead(const char *s, const char *u, int score, unsigned depth, int best,
-                      const alignment_context &c, int &horizon)
-{
-  unsigned Ns = 0;
-  if (exact_run<Fwd>(s, u, score, Ns, c) != at_mismatch)
-    return score;
-  if (depth >= c.max_depth) {
-    if (score > horizon)
-      horizon = score;
-    return score;
-  }
-  const int B = best > score ? best : score;
-  const long long t = c.threshold(B);
-  if (!c.mismatch_eligible(score, t) && !c.indel_eligible(score, t))
-    return score;
-  return expand<Fwd>(s, u, score, depth, B, t, c, horizon);
-}
-
-// A node at a mismatch point from which at least one edit is allowed: the
-// better of its own score and the best of its options.
-template <bool Fwd>
-int expand(const char *s, const char *u, int score, unsigned depth, int B, long long t,
-           const alignment_context &c, int &horizon)
-{
-  typedef direction<Fwd> d;
-  int R = -c.unit_length - 1;
-  if (c.mismatch_eligible(score, t))
-    R = leap_ahead<Fwd>(d::step(s), d::unit_step(u, c.unit_begin, c.unit_end),
-                        score + c.mismatch, depth + 1, B, c, horizon);
-  if (c.indel_eligible(score, t)) {
-    const int ri = leap_ahead<Fwd>(d::step(s), u, score + c.indel, depth + 1, B, c, horizon);
-    if (ri > R)
-      R = ri;
-    const int rd = leap_ahead<Fwd>(s, d::unit_step(u, c.unit_begin, c.unit_end),
-                                   score + c.indel, depth + 1, B, c, horizon);
-    if (rd > R)
-      R = rd;
-  }
-  return R > score ? R : score;
 }
 
 // The best state met so far at a mismatch point, events included. Its event
@@ -250,11 +260,63 @@ public:
   }
 };
 
-template <bool Fwd> void extend_imperfect(Csat &sat, const char *stop)
+// ---- Any reduction -------------------------------------------------------
+
+template <bool Fwd>
+int expand(const char *s, const char *u, int score, unsigned depth, int B, long long t,
+           const imperfect_extender &c, int &horizon);
+
+// The best score reachable from (s, u, score) with the edits still allowed at
+// this depth; best is the best score known on the path so far. horizon is
+// raised to the score of every node that stops at a mismatch point only
+// because the depth is exhausted. Most nodes end at once (no edit is allowed
+// from them), so that case stays inline.
+template <bool Fwd>
+inline int leap_ahead(const char *s, const char *u, int score, unsigned depth, int best,
+                      const imperfect_extender &c, int &horizon)
+{
+  unsigned Ns = 0;
+  if (exact_run<Fwd>(s, u, score, Ns, c) != at_mismatch)
+    return score;
+  if (depth >= c.max_depth) {
+    if (score > horizon)
+      horizon = score;
+    return score;
+  }
+  const int B = best > score ? best : score;
+  const long long t = threshold(c, B);
+  if (!mismatch_eligible(c, score, t) && !indel_eligible(c, score, t))
+    return score;
+  return expand<Fwd>(s, u, score, depth, B, t, c, horizon);
+}
+
+// A node at a mismatch point from which at least one edit is allowed: the
+// better of its own score and the best of its options.
+template <bool Fwd>
+int expand(const char *s, const char *u, int score, unsigned depth, int B, long long t,
+           const imperfect_extender &c, int &horizon)
 {
   typedef direction<Fwd> d;
-  const alignment_context c(sat.unit_begin, sat.unit_end, static_cast<int>(sat.unit_length()),
-                            Fwd ? stop : stop + 1);
+  int R = -c.unit_length - 1;
+  if (mismatch_eligible(c, score, t))
+    R = leap_ahead<Fwd>(d::step(s), d::unit_step(u, c.unit_begin, c.unit_end),
+                        score + c.mismatch, depth + 1, B, c, horizon);
+  if (indel_eligible(c, score, t)) {
+    const int ri = leap_ahead<Fwd>(d::step(s), u, score + c.indel, depth + 1, B, c, horizon);
+    if (ri > R)
+      R = ri;
+    const int rd = leap_ahead<Fwd>(s, d::unit_step(u, c.unit_begin, c.unit_end),
+                                   score + c.indel, depth + 1, B, c, horizon);
+    if (rd > R)
+      R = rd;
+  }
+  return R > score ? R : score;
+}
+
+template <bool Fwd>
+[[gnu::noinline]] void extend_any(Csat &sat, const imperfect_extender &c)
+{
+  typedef direction<Fwd> d;
   extension_snapshot snapshot(sat);
   int best = sat.score;
   const char *p = Fwd ? sat.pos_right : sat.pos_left;
@@ -281,17 +343,17 @@ template <bool Fwd> void extend_imperfect(Csat &sat, const char *stop)
       snapshot.take(sat);
       best = score;
     }
-    const long long t = c.threshold(best);
+    const long long t = threshold(c, best);
     const char *const next = d::step(p);
     const char *const u_next = d::unit_step(u, c.unit_begin, c.unit_end);
     char choice = 0;
     int value = 0;
     int horizon = INT_MIN;
-    if (c.mismatch_eligible(score, t)) {
+    if (mismatch_eligible(c, score, t)) {
       value = leap_ahead<Fwd>(next, u_next, score + c.mismatch, first_depth, best, c, horizon);
       choice = 'M';
     }
-    if (c.indel_eligible(score, t)) {
+    if (indel_eligible(c, score, t)) {
       const int vi = leap_ahead<Fwd>(next, u, score + c.indel, first_depth, best, c, horizon);
       if (!choice || vi > value) {
         value = vi;
@@ -307,7 +369,7 @@ template <bool Fwd> void extend_imperfect(Csat &sat, const char *stop)
       keep = static_cast<long long>(best) <= static_cast<long long>(score) + c.prefer;
       break;
     }
-    if (c.walk_is_hopeless(value, horizon, best)) {
+    if (walk_is_hopeless(c, value, horizon, best)) {
       keep = false;
       break;
     }
@@ -337,16 +399,509 @@ template <bool Fwd> void extend_imperfect(Csat &sat, const char *stop)
     snapshot.restore(sat);
 }
 
+// ---- Threshold at its floor ------------------------------------------------
+//
+// The same alignment as above for the usual case in which no score can lift
+// the threshold off its floor: eligibility is then a comparison of the score
+// with a cut, and the best score known on the path plays no part in the
+// look-ahead. Inside the look-ahead the unit cursor is kept as its phase,
+// the offset into the unit, and the sequence is compared with the unit read
+// cyclically eight bases at a time wherever eight bases are left.
+
+template <bool Fwd> inline unsigned phase_step(unsigned phase, unsigned L)
+{
+  if (Fwd)
+    return phase + 1 == L ? 0 : phase + 1;
+  return (phase == 0 ? L : phase) - 1;
+}
+
+// The phase k <= 8 bases further on.
+template <bool Fwd>
+inline unsigned phase_advance(unsigned phase, unsigned k, const imperfect_extender &c)
+{
+  return c.phase_of.data[Fwd ? phase + 8 + k : phase + 8 - k];
+}
+
+// How many of the eight bases after boundary q (forward; before it,
+// backward) equal those after boundary r; 8 when all of them do.
+template <bool Fwd> inline unsigned equal_bases(const char *q, const char *r)
+{
+  std::uint64_t a, b;
+  std::memcpy(&a, Fwd ? q : q - 8, 8);
+  std::memcpy(&b, Fwd ? r : r - 8, 8);
+  const std::uint64_t diff = a ^ b;
+  if (!diff)
+    return 8;
+  // The first base to differ: lowest address forward, highest backward.
+  return static_cast<unsigned>(Fwd ? __builtin_ctzll(diff) : __builtin_clzll(diff)) >> 3;
+}
+
+// The boundary in the periodic unit at phase ph.
+template <bool Fwd> inline const char *periodic_at(unsigned ph, const imperfect_extender &c)
+{
+  return c.periodic.data + (Fwd ? 8 + ph : 9 + ph);
+}
+
+// The exact run of a look-ahead node, as exact_run; true when it ends at a
+// mismatch point. The run adds its matches to score and leaves p and phase
+// after them (before a run of N too long to admit).
+template <bool Fwd>
+[[gnu::always_inline]] inline bool look_run(const char *&p, unsigned &phase, int &score,
+                                            const imperfect_extender &c)
+{
+  typedef direction<Fwd> d;
+  const char *const limit = c.limit;
+  const char *q = p;
+  unsigned ph = phase;
+  while (Fwd ? limit - q >= 8 : q - limit >= 8) {
+    const unsigned k = equal_bases<Fwd>(q, periodic_at<Fwd>(ph, c));
+    q = Fwd ? q + k : q - k;
+    ph = phase_advance<Fwd>(ph, k, c);
+    if (k < 8) {
+      if (*d::examined(q) != 'N') {
+        score += static_cast<int>(Fwd ? q - p : p - q);
+        p = q;
+        phase = ph;
+        return true;
+      }
+      break;
+    }
+  }
+  // Near the sequence end, and past an N, base by base.
+  score += static_cast<int>(Fwd ? q - p : p - q);
+  p = q;
+  const char *u = c.unit_begin + ph;
+  unsigned Ns = 0;
+  const bool mismatch = exact_run<Fwd>(p, u, score, Ns, c) == at_mismatch;
+  phase = static_cast<unsigned>(u - c.unit_begin);
+  return mismatch;
+}
+
+// What a look-ahead subtree yields: its value, the best score in it, and its
+// horizon, the highest score of a node that stops at a mismatch point only
+// because the depth is exhausted (INT_MIN when there is none), merged with
+// the horizon handed in.
+struct look_value {
+  int value;
+  int horizon;
+};
+
+template <bool Fwd>
+look_value look_expand(const char *s, unsigned phase, int score, unsigned depth,
+                       const imperfect_extender &c, int horizon);
+
+// A look-ahead node entered by an edit: its exact run and, only when it ends
+// at a mismatch point from which an edit is allowed, its options. Most nodes
+// end without options, so this part is inlined into the parent.
+template <bool Fwd>
+[[gnu::always_inline]] inline look_value look_node(const char *s, unsigned phase, int score,
+                                                   unsigned depth, const imperfect_extender &c,
+                                                   int horizon)
+{
+  if (!look_run<Fwd>(s, phase, score, c))
+    return {score, horizon};
+  if (depth >= c.max_depth)
+    return {score, score > horizon ? score : horizon};
+  if (score <= c.option_cut)
+    return {score, horizon};
+  return look_expand<Fwd>(s, phase, score, depth, c, horizon);
+}
+
+// A node at a mismatch point from which at least one edit is allowed: the
+// better of its own score and the best of its options.
+template <bool Fwd>
+[[gnu::noinline]] look_value look_expand(const char *s, unsigned phase, int score,
+                                         unsigned depth, const imperfect_extender &c,
+                                         int horizon)
+{
+  typedef direction<Fwd> d;
+  const char *const next = d::step(s);
+  const unsigned phase_next = phase_step<Fwd>(phase, static_cast<unsigned>(c.unit_length));
+  int R = -c.unit_length - 1;
+  if (score > c.mismatch_cut) {
+    const look_value m =
+        look_node<Fwd>(next, phase_next, score + c.mismatch, depth + 1, c, horizon);
+    R = m.value;
+    horizon = m.horizon;
+  }
+  if (score > c.indel_cut) {
+    const look_value i = look_node<Fwd>(next, phase, score + c.indel, depth + 1, c, horizon);
+    if (i.value > R)
+      R = i.value;
+    const look_value del =
+        look_node<Fwd>(s, phase_next, score + c.indel, depth + 1, c, i.horizon);
+    if (del.value > R)
+      R = del.value;
+    horizon = del.horizon;
+  }
+  return {R > score ? R : score, horizon};
+}
+
+// The options at a mismatch point of the walk: the one chosen and its value,
+// and the horizon of the look-ahead.
+struct walk_choice {
+  char kind;
+  int value;
+  int horizon;
+};
+
+template <bool Fwd>
+[[gnu::noinline]] walk_choice choose_at_floor(const char *p, unsigned phase, int score,
+                                              unsigned first_depth, const imperfect_extender &c)
+{
+  typedef direction<Fwd> d;
+  const char *const next = d::step(p);
+  const unsigned phase_next = phase_step<Fwd>(phase, static_cast<unsigned>(c.unit_length));
+  char kind = 0;
+  int value = 0;
+  int horizon = INT_MIN;
+  if (score > c.mismatch_cut) {
+    const look_value m =
+        look_node<Fwd>(next, phase_next, score + c.mismatch, first_depth, c, horizon);
+    value = m.value;
+    horizon = m.horizon;
+    kind = 'M';
+  }
+  if (score > c.indel_cut) {
+    const look_value i = look_node<Fwd>(next, phase, score + c.indel, first_depth, c, horizon);
+    if (!kind || i.value > value) {
+      value = i.value;
+      kind = 'I';
+    }
+    const look_value del =
+        look_node<Fwd>(p, phase_next, score + c.indel, first_depth, c, i.horizon);
+    if (del.value > value) {
+      value = del.value;
+      kind = 'D';
+    }
+    horizon = del.horizon;
+  }
+  return {kind, value, horizon};
+}
+
+// The first two levels of a look-ahead in straight-line code, for showing a
+// walk hopeless without evaluating its options in full: see quick_hopeless.
+template <bool Fwd> struct quick_look {
+  typedef direction<Fwd> d;
+  const imperfect_extender &c;
+  const unsigned first_depth;
+  const long long target; // every node must stay below it
+  int horizon;
+
+  // The exact run of a node within its first eight bases; false when it
+  // goes on longer or ends on N.
+  [[gnu::always_inline]] bool run(const char *&q, unsigned &ph, int &s) const
+  {
+    const unsigned k = equal_bases<Fwd>(q, periodic_at<Fwd>(ph, c));
+    if (k == 8)
+      return false;
+    q = Fwd ? q + k : q - k;
+    if (*d::examined(q) == 'N')
+      return false;
+    ph = phase_advance<Fwd>(ph, k, c);
+    s += static_cast<int>(k);
+    return true;
+  }
+  // A node of the second level; its options, if any, are evaluated in full.
+  [[gnu::always_inline]] bool second(const char *q, unsigned ph, int s)
+  {
+    if (!run(q, ph, s) || s >= target)
+      return false;
+    if (s <= c.option_cut)
+      return true;
+    const look_value v = look_expand<Fwd>(q, ph, s, first_depth + 1, c, horizon);
+    horizon = v.horizon;
+    return v.value < target;
+  }
+  [[gnu::always_inline]] bool first(const char *q, unsigned ph, int s)
+  {
+    if (!run(q, ph, s) || s >= target)
+      return false;
+    if (s <= c.option_cut)
+      return true;
+    const char *const next = d::step(q);
+    const unsigned ph_next = phase_step<Fwd>(ph, static_cast<unsigned>(c.unit_length));
+    if (s > c.mismatch_cut && !second(next, ph_next, s + c.mismatch))
+      return false;
+    return s <= c.indel_cut || (second(next, ph, s + c.indel) && second(q, ph_next, s + c.indel));
+  }
+};
+
+// True when the walk is shown hopeless at a mismatch point (state p, phase,
+// score, best kept score best) from the first two levels of its look-ahead:
+// every node below best - prefer, none at the depth limit. False when some
+// node comes up to best - prefer, and also whenever this shortcut cannot
+// tell: a run of eight matches, a run ending on N, the sequence end near, a
+// depth limit within two levels. The caller then evaluates the options in
+// full, so the answer is always that of the complete look-ahead.
+template <bool Fwd>
+[[gnu::noinline]] bool quick_hopeless(const char *p, unsigned phase, int score, int best,
+                                      unsigned first_depth, const imperfect_extender &c)
+{
+  typedef direction<Fwd> d;
+  if (first_depth + 1 >= c.max_depth || first_depth + 1 < first_depth ||
+      (Fwd ? c.limit - p : p - c.limit) < 24)
+    return false;
+  quick_look<Fwd> q{c, first_depth, static_cast<long long>(best) - c.prefer, INT_MIN};
+  const char *const next = d::step(p);
+  const unsigned phase_next = phase_step<Fwd>(phase, static_cast<unsigned>(c.unit_length));
+  if (score > c.mismatch_cut && !q.first(next, phase_next, score + c.mismatch))
+    return false;
+  if (score > c.indel_cut &&
+      !(q.first(next, phase, score + c.indel) && q.first(p, phase_next, score + c.indel)))
+    return false;
+  return horizon_is_closed(c, q.horizon);
+}
+
+// The walk on from a mismatch point at which the edit w was chosen and the
+// walk is not hopeless; best is the best score so far, already stored into
+// sat, which holds the best state met (no edit has been applied to it yet).
+template <bool Fwd>
+[[gnu::noinline]] void walk_on_at_floor(Csat &sat, const imperfect_extender &c, const char *p,
+                                        const char *u, int score, unsigned Ns, int best,
+                                        walk_choice w)
+{
+  typedef direction<Fwd> d;
+  const unsigned first_depth = sat.recursion_depth + 1;
+  const long long prefer = c.prefer;
+  extension_snapshot snapshot(sat);
+
+  auto store = [&]() {
+    (Fwd ? sat.pos_right : sat.pos_left) = p;
+    (Fwd ? sat.unit_cursor_right : sat.unit_cursor_left) = u;
+    sat.score = score;
+    sat.Ns = Ns;
+  };
+
+  bool keep;
+  for (;;) {
+    // A mismatch or an insertion sits on the base it consumes, a deletion on
+    // the base right of the gap.
+    if (w.kind == 'M') {
+      sat.alignment.push_back(alignment_event{d::examined(p), 'M'});
+      score += c.mismatch;
+      ++sat.mismatches;
+      p = d::step(p);
+      u = d::unit_step(u, c.unit_begin, c.unit_end);
+    } else if (w.kind == 'I') {
+      sat.alignment.push_back(alignment_event{d::examined(p), 'I'});
+      score += c.indel;
+      ++sat.insertions;
+      p = d::step(p);
+    } else {
+      sat.alignment.push_back(alignment_event{p, 'D'});
+      score += c.indel;
+      ++sat.deletions;
+      u = d::unit_step(u, c.unit_begin, c.unit_end);
+    }
+    if (p == c.limit || exact_run<Fwd>(p, u, score, Ns, c) != at_mismatch) {
+      keep = score > best - prefer;
+      break;
+    }
+    if (score > best - prefer) {
+      store();
+      snapshot.take(sat);
+      best = score;
+    }
+    if (score <= c.option_cut) {
+      keep = best <= score + prefer;
+      break;
+    }
+    w = choose_at_floor<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score, first_depth, c);
+    if (hopeless_at_floor(c, w.value, w.horizon, best)) {
+      keep = false;
+      break;
+    }
+  }
+  if (keep)
+    store();
+  else
+    snapshot.restore(sat);
+}
+
+// The first exact run of a record that is one bare copy of its unit, with
+// the cursor at the copy's end. While such a run lasts, the base expected a
+// unit length behind (forward; ahead, backward) is one the run has matched
+// already or one of the copy itself, so the run can compare the sequence
+// with itself, eight bases at a time.
+template <bool Fwd>
+inline run_end first_run_of_copy(const char *&p, const char *&u, int &score, unsigned &Ns,
+                                 const imperfect_extender &c)
+{
+  typedef direction<Fwd> d;
+  const long L = c.unit_length;
+  const char *q = p;
+  bool found = false;
+  while (Fwd ? c.limit - q >= 8 : q - c.limit >= 8) {
+    const unsigned k = equal_bases<Fwd>(q, Fwd ? q - L : q + L);
+    q = Fwd ? q + k : q - k;
+    if (k < 8) {
+      found = *d::examined(q) != 'N';
+      break;
+    }
+  }
+  const long run = Fwd ? q - p : p - q;
+  const long phase = run < L ? run : run % L;
+  u = Fwd ? c.unit_begin + phase : c.unit_end - 1 - phase;
+  score += static_cast<int>(run);
+  p = q;
+  if (found)
+    return at_mismatch;
+  return exact_run<Fwd>(p, u, score, Ns, c);
+}
+
+template <bool Fwd, bool Copy>
+inline void extend_at_floor(Csat &sat, imperfect_extender &c)
+{
+  const char *p = Fwd ? sat.pos_right : sat.pos_left;
+  if (p == c.limit)
+    return; // kept or restored, the record stays as it is
+  const char *u = Fwd ? sat.unit_cursor_right : sat.unit_cursor_left;
+  const int best = sat.score;
+  int score = best;
+  unsigned Ns = sat.Ns;
+  const run_end end = Copy ? first_run_of_copy<Fwd>(p, u, score, Ns, c)
+                           : exact_run<Fwd>(p, u, score, Ns, c);
+  const bool improved = score > best - static_cast<long long>(c.prefer);
+  const bool walks_on = end == at_mismatch && score > c.option_cut;
+  // Without an eligible option the walk keeps the state of its mismatch
+  // point, whose score the exact run cannot have lowered below the best.
+  if (improved || (end == at_mismatch && !walks_on)) {
+    (Fwd ? sat.pos_right : sat.pos_left) = p;
+    (Fwd ? sat.unit_cursor_right : sat.unit_cursor_left) = u;
+    sat.score = score;
+    sat.Ns = Ns;
+  }
+  if (!walks_on)
+    return;
+  if (!c.periodic_ready)
+    c.build_periodic();
+  // Most walks are hopeless at their first choice, and then the record,
+  // which holds the best state, stays as it is.
+  const int kept = improved ? score : best;
+  const unsigned phase = static_cast<unsigned>(u - c.unit_begin);
+  if (quick_hopeless<Fwd>(p, phase, score, kept, sat.recursion_depth + 1, c))
+    return;
+  const walk_choice w = choose_at_floor<Fwd>(p, phase, score, sat.recursion_depth + 1, c);
+  if (!hopeless_at_floor(c, w.value, w.horizon, kept))
+    walk_on_at_floor<Fwd>(sat, c, p, u, score, Ns, kept, w);
+}
+
+// Sets up c for the unit of sat.
+inline void take_unit(imperfect_extender &c, const Csat &sat)
+{
+  const int L = static_cast<int>(sat.unit_length());
+  if (L != c.unit_length)
+    c.set_unit_length(L);
+  c.unit_begin = sat.unit_begin;
+  c.unit_end = sat.unit_end;
+  c.periodic_ready = false;
+}
+
+// Extends sat in the direction Fwd up to the boundary limit.
+template <bool Fwd> void extend_imperfect(imperfect_extender &c, Csat &sat, const char *limit)
+{
+  take_unit(c, sat);
+  c.limit = limit;
+  const long long bases_left = Fwd ? limit - sat.pos_right : sat.pos_left - limit;
+  if (stays_at_floor(c, sat.score + bases_left))
+    extend_at_floor<Fwd, false>(sat, c);
+  else
+    extend_any<Fwd>(sat, c);
+}
+
+// The look-ahead from a given node; the threshold follows the best score the
+// look-ahead reaches, as in the walk.
+template <bool Fwd>
+int look_ahead(const char *s, const char *u, const char *unit_begin, const char *unit_end,
+               int score, int unit_length, unsigned depth, const char *limit, int best)
+{
+  imperfect_extender c;
+  c.set_unit_length(unit_length);
+  c.unit_begin = unit_begin;
+  c.unit_end = unit_end;
+  c.limit = limit;
+  int horizon = INT_MIN;
+  return leap_ahead<Fwd>(s, u, score, depth, best, c, horizon);
+}
+
 } // namespace
+
+void imperfect_extender::forward(Csat &sat, const char *stop)
+{
+  readable_end = stop;
+  extend_imperfect<true>(*this, sat, stop);
+}
+
+void imperfect_extender::backward(Csat &sat, const char *stop)
+{
+  readable_end = sat.unit_end;
+  extend_imperfect<false>(*this, sat, stop + 1);
+}
+
+void imperfect_extender::grow(Csat &sat, const char *seq_begin, const char *seq_end)
+{
+  readable_end = seq_end;
+  take_unit(*this, sat);
+  // Every base outside the candidate is examined by one direction only.
+  const long long bases_left = (seq_end - sat.pos_right) + (sat.pos_left - seq_begin);
+  if (!stays_at_floor(*this, sat.score + bases_left)) {
+    limit = seq_end;
+    extend_any<true>(sat, *this);
+    limit = seq_begin;
+    extend_any<false>(sat, *this);
+    return;
+  }
+  // The forward extension leaves the left end and its cursor alone.
+  const bool copy = sat.pos_left == sat.unit_begin && sat.unit_cursor_left + 1 == sat.unit_end &&
+                    sat.pos_right == sat.unit_end && sat.unit_cursor_right == sat.unit_begin;
+  limit = seq_end;
+  if (copy)
+    extend_at_floor<true, true>(sat, *this);
+  else
+    extend_at_floor<true, false>(sat, *this);
+  limit = seq_begin;
+  if (copy)
+    extend_at_floor<false, true>(sat, *this);
+  else
+    extend_at_floor<false, false>(sat, *this);
+}
+
+void imperfect_extender::start_windows(unsigned L, const char *seq_begin, const char *seq_end)
+{
+  set_unit_length(static_cast<int>(L));
+  windows_begin = seq_begin;
+  windows_end = seq_end;
+  readable_end = seq_end;
+  // A window has the same number of bases outside it wherever it lies.
+  windows_at_floor = stays_at_floor(*this, (seq_end - seq_begin) - static_cast<long long>(L));
+}
+
+void imperfect_extender::grow_window(Csat &sat)
+{
+  unit_begin = sat.unit_begin;
+  unit_end = sat.unit_end;
+  periodic_ready = false;
+  limit = windows_end;
+  if (windows_at_floor)
+    extend_at_floor<true, true>(sat, *this);
+  else
+    extend_any<true>(sat, *this);
+  limit = windows_begin;
+  if (windows_at_floor)
+    extend_at_floor<false, true>(sat, *this);
+  else
+    extend_any<false>(sat, *this);
+}
 
 void CSearchController::extend_imperfect_forward(Csat &sat, const char *stop)
 {
-  extend_imperfect<true>(sat, stop);
+  imperfect_extender().forward(sat, stop);
 }
 
 void CSearchController::extend_imperfect_backward(Csat &sat, const char *stop)
 {
-  extend_imperfect<false>(sat, stop);
+  imperfect_extender().backward(sat, stop);
 }
 
 int CSearchController::extend_imperfect_forward_leap_ahead(const char *s, const char *u,
@@ -355,9 +910,7 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char *s, const 
                                                            int unit_length, unsigned depth,
                                                            const char *stop, int best)
 {
-  const alignment_context c(unit_begin, unit_end, unit_length, stop);
-  int horizon = INT_MIN;
-  return leap_ahead<true>(s, u, score, depth, best, c, horizon);
+  return look_ahead<true>(s, u, unit_begin, unit_end, score, unit_length, depth, stop, best);
 }
 
 int CSearchController::extend_imperfect_backward_leap_ahead(const char *s, const char *u,
@@ -366,7 +919,6 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char *s, const
                                                             int unit_length, unsigned depth,
                                                             const char *stop, int best)
 {
-  const alignment_context c(unit_begin, unit_end, unit_length, stop + 1);
-  int horizon = INT_MIN;
-  return leap_ahead<false>(s, u, score, depth, best, c, horizon);
+  return look_ahead<false>(s, u, unit_begin, unit_end, score, unit_length, depth, stop + 1,
+                           best);
 }

@@ -4,6 +4,7 @@
 
 #include "CSearchController.h"
 #include "imperfect_candidate.h"
+#include "imperfect_extension.h"
 #include "params/global-types-and-parameters.h"
 
 namespace {
@@ -35,23 +36,11 @@ const char *next_N(const char *from, const char *e)
 
 } // namespace
 
-// Grows the window [s, s + L) in the candidate *sat (taking one from the pool
-// when there is none) and keeps it when it reaches the thresholds; returns
-// whether it was kept.
-static bool try_window(CSearchController &ctl, Csat *&sat, const char *s, unsigned L,
-                       CAnchorSeq &anchor_seq, std::list<Csat *> &result)
+// Keeps the grown candidate *sat when the budget allows; the next window
+// then takes a fresh record.
+[[gnu::noinline]] static bool keep_window(CSearchController &ctl, Csat *&sat,
+                                          CAnchorSeq &anchor_seq, std::list<Csat *> &result)
 {
-  const char *const b = ctl.seq.seq.data;
-  const char *const e = b + ctl.seq.seq.length;
-  if (sat)
-    sat->init(s, s + L);
-  else
-    sat = sat_alloc.get_new(s, s + L);
-  ctl.extend_imperfect_forward(*sat, e);
-  ctl.extend_imperfect_backward(*sat, b - 1);
-  trim_Ns(*sat);
-  if (!reaches_thresholds(*sat))
-    return false;
   if (!ctl.charge_extension(*sat))
     return false;
   sort_alignment_events(*sat);
@@ -59,6 +48,25 @@ static bool try_window(CSearchController &ctl, Csat *&sat, const char *s, unsign
   result.push_back(sat);
   sat = nullptr;
   return true;
+}
+
+// Grows the window [s, s + L) in the candidate *sat (taking one from the pool
+// when there is none) and keeps it when it reaches the thresholds; returns
+// whether it was kept. The extender is set up for windows of length L. Most
+// windows are rejected, so only their part is inlined.
+[[gnu::always_inline]] static inline bool try_window(CSearchController &ctl,
+                                                     imperfect_extender &extender, Csat *&sat,
+                                                     const char *s, unsigned L,
+                                                     CAnchorSeq &anchor_seq,
+                                                     std::list<Csat *> &result)
+{
+  if (sat)
+    sat->init(s, s + L);
+  else
+    sat = sat_alloc.get_new(s, s + L);
+  extender.grow_window(*sat);
+  trim_Ns(*sat);
+  return reaches_thresholds(*sat) && keep_window(ctl, sat, anchor_seq, result);
 }
 
 void CSearchController::complete_imperfect_search(FILE *)
@@ -89,6 +97,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   const char *s = b;
   while (s != e && *s == 'N')
     ++s;
+  imperfect_extender extender;
+  extender.start_windows(1, b, e);
   Csat *sat = nullptr;
   while (e - s > 1) {
     if ((s - b) % 256 == 0 && check_report_status()) {
@@ -99,7 +109,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
       }
     }
     if (anchor_seq.anchors[s - b] == 'a')
-      try_window(*this, sat, s, 1, anchor_seq, result);
+      try_window(*this, extender, sat, s, 1, anchor_seq, result);
     if (abandoned)
       break;
     ++s;
@@ -126,13 +136,15 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
       return;
     }
   }
+  imperfect_extender extender;
+  extender.start_windows(L, b, e);
   Csat *sat = nullptr;
   const char *const last_start = e - L - 1;
   for (const char *s = b; s <= last_start;) {
     if (n_pos < s)
       n_pos = next_N(s, e);
     if (n_pos >= s + L && anchor_seq.window_is_free(s - b, L) && !one_letter(s, L))
-      try_window(*this, sat, s, L, anchor_seq, result);
+      try_window(*this, extender, sat, s, L, anchor_seq, result);
     if (abandoned)
       break;
     ++s;

@@ -1,0 +1,69 @@
+// The imperfect extension with its options read once, for searches that grow
+// many candidates under the same options: everything that depends only on the
+// options and the unit length is worked out when the unit length changes, not
+// for every candidate.
+#ifndef TORVIX_ENGINE_IMPERFECT_EXTENSION_H
+#define TORVIX_ENGINE_IMPERFECT_EXTENSION_H
+
+#include "Csat.h"
+#include "input/growable.h"
+
+class imperfect_extender
+{
+public:
+  // Takes the alignment options in force from the global parameters.
+  imperfect_extender();
+
+  // The same as CSearchController::extend_imperfect_forward and _backward.
+  void forward(Csat &sat, const char *stop);
+  void backward(Csat &sat, const char *stop);
+  // forward to seq_end, then backward to seq_begin.
+  void grow(Csat &sat, const char *seq_begin, const char *seq_end);
+
+  // The same for a search that grows bare unit copies of length L, one after
+  // the other, in the sequence from seq_begin to seq_end: start_windows once,
+  // then grow_window for each record just set to one copy by Csat::init.
+  void start_windows(unsigned L, const char *seq_begin, const char *seq_end);
+  void grow_window(Csat &sat);
+  const char *windows_begin = nullptr;
+  const char *windows_end = nullptr;
+  bool windows_at_floor = false;
+
+  // The candidate being extended and the boundary value at which nothing is
+  // left to examine.
+  const char *unit_begin = nullptr;
+  const char *unit_end = nullptr;
+  const char *limit = nullptr;
+
+  // The options.
+  int mismatch;
+  int indel;
+  int prefer;
+  unsigned max_depth;
+  unsigned Ns_allowed; // 0 when no N is admitted
+  long long reduction;
+
+  // For the unit length L in force: while the threshold sits at its floor
+  // -L - prefer, an option is eligible exactly when the score is above its
+  // cut.
+  int unit_length = -1;
+  long long floor_threshold = 0;
+  int mismatch_cut = 0;
+  int indel_cut = 0;
+  int option_cut = 0; // the lower of the two: some option is eligible
+
+  void set_unit_length(int L);
+
+  // The unit read cyclically, for comparing eight bases at a time:
+  // periodic[i] is the unit character of phase (i - 8) mod L, for i from 0 to
+  // L + 15, and phase_of[i] is that phase. Built for a unit when first
+  // needed; the sequence may be read up to readable_end.
+  fastvector<char> periodic;
+  fastvector<unsigned> phase_of;
+  unsigned periodic_repeat = 0; // the least multiple of L from 8 on
+  bool periodic_ready = false;
+  const char *readable_end = nullptr;
+  void build_periodic();
+};
+
+#endif
