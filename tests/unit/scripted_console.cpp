@@ -22,14 +22,10 @@ using namespace scripted_console;
 void console_message(const char *) {}
 void report_status(unsigned, const char *, unsigned unit_length, char state)
 {
-  lines.push_back({unit_length, state});
+  lines.emplace_back(unit_length, state);
 }
 bool check_report_status() { return progress_due; }
 void update_report_time() {}
-bool stop_requested()
-{
-  ++questions;
-  return stop_after_questions >= 0 && questions > stop_after_questions;
-}
+bool stop_requested() { return ++questions > stop_after_questions && stop_after_questions >= 0; }
 void good_bye(FILE *) {}
 void good_bye_on_error(int) {}

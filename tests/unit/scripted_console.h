@@ -1,25 +1,14 @@
 // A console layer whose clock and stop button the test drives, in place of the
 // terminal one: progress is due when the test says so, every status line is
-// recorded, and stop_requested() answers true from a chosen call on.
+// recorded as (unit length, state), and stop_requested() answers true from a
+// chosen call on.
 #ifndef TORVIX_TESTS_SCRIPTED_CONSOLE_H
 #define TORVIX_TESTS_SCRIPTED_CONSOLE_H
 
-#include <ostream>
+#include <utility>
 #include <vector>
 
-struct status_line {
-  unsigned unit_length;
-  char state;
-  bool operator==(const status_line &o) const
-  {
-    return unit_length == o.unit_length && state == o.state;
-  }
-};
-
-inline std::ostream &operator<<(std::ostream &os, const status_line &s)
-{
-  return os << "{" << s.unit_length << "," << s.state << "}";
-}
+using status_line = std::pair<unsigned, char>;
 
 namespace scripted_console {
 extern std::vector<status_line> lines;

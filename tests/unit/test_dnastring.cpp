@@ -11,118 +11,59 @@
 #include "test_support.h"
 
 namespace {
-
-class DnaStringTest : public ::testing::Test
-{
-protected:
+struct DnaStringTest : ::testing::Test {
   void SetUp() override { init_param(); }
 };
-
-std::string text(const faststring &s) { return std::string(s.begin(), s.end()); }
-
-struct normal_form {
-  std::string text;
-  bool not_primitive;
-};
-
-normal_form least_rotation(const char *unit)
-{
-  CDnaString s(unit), r;
-  bool flag = r.setToMinAlphaRepModCyclicPermOf(s);
-  EXPECT_EQ(unit, text(s)) << "the argument must stay unchanged";
-  return {text(r), flag};
-}
-
-normal_form least_over_both_strands(const char *unit)
-{
-  CDnaString s(unit), r;
-  bool flag = r.setToMinAlphaRepModRevCompAndCyclicPermOf(s);
-  EXPECT_EQ(unit, text(s)) << "the argument must stay unchanged";
-  return {text(r), flag};
-}
-
 } // namespace
 
-TEST_F(DnaStringTest, LeastRotationIsFoundAndNonPrimitiveUnitsAreFlagged)
+TEST_F(DnaStringTest, NormalFormsAreTheLeastRotationOnOneOrBothStrandsAndFlagPowers)
 {
-  EXPECT_EQ("AC", least_rotation("CA").text);
-  EXPECT_FALSE(least_rotation("CA").not_primitive);
-  EXPECT_EQ("ACAC", least_rotation("ACAC").text);
-  EXPECT_TRUE(least_rotation("ACAC").not_primitive);
-  EXPECT_EQ("AGC", least_rotation("CAG").text);
-  EXPECT_FALSE(least_rotation("CAG").not_primitive);
-  EXPECT_EQ("G", least_rotation("G").text);
-  EXPECT_FALSE(least_rotation("G").not_primitive) << "a single base is primitive";
-  EXPECT_EQ("AA", least_rotation("AA").text);
-  EXPECT_TRUE(least_rotation("AA").not_primitive);
-  EXPECT_EQ("AACAAC", least_rotation("CAACAA").text);
-  EXPECT_TRUE(least_rotation("CAACAA").not_primitive);
-  EXPECT_EQ("AACAG", least_rotation("CAGAA").text);
-  EXPECT_FALSE(least_rotation("CAGAA").not_primitive);
-}
-
-TEST_F(DnaStringTest, LeastRotationOverBothStrandsPicksTheSmallerStrand)
-{
-  EXPECT_EQ("AC", least_over_both_strands("TG").text);
-  EXPECT_FALSE(least_over_both_strands("TG").not_primitive);
-  EXPECT_EQ("AC", least_over_both_strands("GT").text);
-  EXPECT_EQ("AGC", least_over_both_strands("AGC").text);
-  EXPECT_EQ("AGC", least_over_both_strands("GCT").text);
-  EXPECT_EQ("AGC", least_over_both_strands("CTG").text);
-  EXPECT_EQ("AAT", least_over_both_strands("TTA").text);
-  EXPECT_TRUE(least_over_both_strands("TGTG").not_primitive);
-  EXPECT_FALSE(least_over_both_strands("TGTGA").not_primitive);
-  EXPECT_EQ("A", least_over_both_strands("T").text);
-}
-
-TEST_F(DnaStringTest, NormalFormsMayBeComputedIntoTheirOwnArgument)
-{
-  CDnaString s("TG");
-  EXPECT_FALSE(s.setToMinAlphaRepModRevCompAndCyclicPermOf(s));
-  EXPECT_EQ("AC", text(s));
-  CDnaString t("CACA");
-  EXPECT_TRUE(t.setToMinAlphaRepModCyclicPermOf(t));
-  EXPECT_EQ("ACAC", text(t));
-  CDnaString u("AACG");
-  EXPECT_EQ(0u, u.setToReverseComplementOf(u));
-  EXPECT_EQ("CGTT", text(u));
+  const struct {
+    const char *unit, *least;
+    bool power; // the same for both forms: a unit and its reverse complement are powers together
+    const char *least_of_both_strands;
+  } rows[] = {
+      {"CA", "AC", false, "AC"},         {"ACAC", "ACAC", true, "ACAC"},    {"CAG", "AGC", false, "AGC"},
+      {"G", "G", false, "C"},            {"AA", "AA", true, "AA"},          {"CAACAA", "AACAAC", true, "AACAAC"},
+      {"CAGAA", "AACAG", false, "AACAG"}, {"TG", "GT", false, "AC"},        {"GT", "GT", false, "AC"},
+      {"AGC", "AGC", false, "AGC"},      {"GCT", "CTG", false, "AGC"},      {"TTA", "ATT", false, "AAT"},
+      {"TGTG", "GTGT", true, "ACAC"},    {"TGTGA", "ATGTG", false, "ACATC"}, {"T", "T", false, "A"},
+  };
+  for (const auto &row : rows) {
+    const CDnaString unit(row.unit);
+    CDnaString one, both;
+    EXPECT_EQ(row.power, one.setToMinAlphaRepModCyclicPermOf(unit)) << row.unit;
+    EXPECT_EQ(row.least, text(one)) << row.unit;
+    EXPECT_EQ(row.power, both.setToMinAlphaRepModRevCompAndCyclicPermOf(unit)) << row.unit;
+    EXPECT_EQ(row.least_of_both_strands, text(both)) << row.unit;
+  }
 }
 
 TEST_F(DnaStringTest, ReverseComplementCoversIupacCodesAndCountsTheRest)
 {
-  CDnaString s("ACGTNRYKMBVDH"), r;
-  EXPECT_EQ(0u, r.setToReverseComplementOf(s));
-  EXPECT_EQ("DHBVKMRYNACGT", text(r));
-
-  CDnaString sw("ASWa"), r2("a longer previous content");
-  EXPECT_EQ(3u, r2.setToReverseComplementOf(sw)) << "S, W and lower case have no complement";
-  EXPECT_EQ("???T", text(r2));
-
-  CDnaString empty, r3("XYZ");
-  EXPECT_EQ(0u, r3.setToReverseComplementOf(empty));
-  EXPECT_EQ("", text(r3));
+  const struct {
+    const char *in, *out;
+    unsigned without_complement;
+  } rows[] = {{"ACGTNRYKMBVDH", "DHBVKMRYNACGT", 0}, {"ASWa", "???T", 3}, {"", "", 0}};
+  for (const auto &row : rows) {
+    CDnaString r("a longer previous content");
+    EXPECT_EQ(row.without_complement, r.setToReverseComplementOf(CDnaString(row.in))) << row.in;
+    EXPECT_EQ(row.out, text(r));
+  }
+  CDnaString self("AACG");
+  EXPECT_EQ(0u, self.setToReverseComplementOf(self));
+  EXPECT_EQ("CGTT", text(self));
 }
 
 TEST_F(DnaStringTest, RepeatNamesFillSixteenColumns)
 {
-  static const char seq[] = "ACGTACGTACGTACGTACGT";
+  static const char seq[] = "ACGTACGTACGT";
+  const char *names[] = {" ***  ERROR  ***", "  mononucleotide", "    dinucleotide", "   trinucleotide",
+                         " tetranucleotide", " pentanucleotide", "  hexanucleotide", "    7-nucleotide",
+                         "    8-nucleotide", "    9-nucleotide", "   10-nucleotide"};
   Csat s;
-  auto name_of = [&](unsigned L) {
+  for (unsigned L = 0; L <= 10; ++L) {
     s.init(seq + 1, seq + 1 + L);
-    return captured_output([&](FILE *f) { s.print_repeat_name(f); });
-  };
-  EXPECT_EQ("  mononucleotide", name_of(1));
-  EXPECT_EQ("    dinucleotide", name_of(2));
-  EXPECT_EQ("   trinucleotide", name_of(3));
-  EXPECT_EQ(" tetranucleotide", name_of(4));
-  EXPECT_EQ(" pentanucleotide", name_of(5));
-  EXPECT_EQ("  hexanucleotide", name_of(6));
-  EXPECT_EQ("    7-nucleotide", name_of(7));
-  EXPECT_EQ("   10-nucleotide", name_of(10));
-  EXPECT_EQ(" ***  ERROR  ***", name_of(0));
-
-  s.init(seq, seq + 2);
-  EXPECT_STREQ("dinucleotide", s.get_repeat_name());
-  s.init(seq, seq + 12);
-  EXPECT_STREQ("12-nucleotide", s.get_repeat_name());
+    EXPECT_EQ(names[L], captured_output([&](FILE *f) { s.print_repeat_name(f); }));
+  }
 }

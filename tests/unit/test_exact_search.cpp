@@ -3,194 +3,93 @@
 // but only when the report will show them.
 #include <gtest/gtest.h>
 
-#include <ostream>
-#include <string>
+#include <array>
 #include <vector>
 
-#include "engine/CSearchController.h"
-#include "params/global-types-and-parameters.h"
 #include "engine_test.h"
 
 namespace {
 
-struct found {
-  long left, right, unit_start;
-  unsigned unit_length;
-  int score;
-  unsigned Ns;
-  bool operator==(const found &o) const
-  {
-    return left == o.left && right == o.right && unit_start == o.unit_start &&
-           unit_length == o.unit_length && score == o.score && Ns == o.Ns;
-  }
-};
+using ExactSearchTest = EngineTest;
 
-std::ostream &operator<<(std::ostream &os, const found &f)
+// A found record as [left, right), unit start, unit length, score, Ns.
+using found = std::array<long, 6>;
+using list = std::vector<found>;
+
+void no_minimum_score()
 {
-  return os << "{[" << f.left << "," << f.right << ") unit@" << f.unit_start << " L" << f.unit_length
-            << " score " << f.score << " Ns " << f.Ns << "}";
+  global_min_score = 0;
+  global_min_score_bx = 0;
 }
 
-class ExactSearchTest : public EngineTest
+} // namespace
+
+TEST_F(ExactSearchTest, EachPerfectRepeatIsFoundOnceInPositionOrder)
 {
-protected:
-
-  CSequence_Mol record;
-  std::vector<float> perfections;
-
-  // Every record the search appends, in the order it leaves the list; with
-  // seed_tables the internal seed thresholds are active, as in the
-  // extend-exact mode.
-  std::vector<found> search(const char *text, bool seed_tables = false)
-  {
+  const struct {
+    const char *fault, *seq;
+    void (*options)();
+    list expected;
+    bool seed_tables = false; // the internal seed thresholds, as in the extend-exact mode
+  } rows[] = { // with the default options: a minimum score of max(6, L), up to 2 N in a row
+      {"no repeat of unit 4, 6 or 8 in the same place", "ACACACACAC", nullptr, {{0, 10, 0, 2, 8, 0}}},
+      {"", "AAAAAAA", nullptr, {{0, 7, 0, 1, 6, 0}}},
+      {"six bases score 5, below the minimum of 6", "AAAAAAC", nullptr, {}},
+      {"the score counts the bases outside the seed window", "GTTAGCAGCAGCTT", nullptr, {{3, 12, 3, 3, 6, 0}}},
+      {"", "ACACACACGTTTTTTTTTG", nullptr, {{0, 8, 0, 2, 6, 0}, {9, 18, 9, 1, 8, 0}}},
+      {"one N stepped over unscored", "ACACNCACAC", [] { global_Ns_allowed_in_a_row = 1; },
+       {{0, 10, 0, 2, 7, 1}}},
+      {"no N admitted", "ACACNCACAC", [] { global_Ns_allowed_in_a_row = 0; }, {}},
+      {"N as a mismatch ends the repeat", "ACACNCACAC", [] { global_treat_Ns_as_missense = true; }, {}},
+      {"a run of three N ends the repeat when two are allowed", "ACACACACNNNCACACACA", nullptr,
+       {{0, 8, 0, 2, 6, 0}, {11, 19, 11, 2, 6, 0}}},
+      {"", "ACACACACNNNCACACACA", [] { global_Ns_allowed_in_a_row = 3; }, {{0, 19, 0, 2, 14, 3}}},
+      {"admitted runs at both borders are not part of the repeat", "NNACACACACACNN", nullptr,
+       {{2, 12, 2, 2, 8, 0}}},
+      {"an N stepped over before a mismatch is given back", "ACACACACACNA", nullptr, {{0, 10, 0, 2, 8, 0}}},
+      {"", "AAAANAAA", nullptr, {{0, 8, 0, 1, 6, 1}}},
+      {"a window holding N is never a seed", "ACNACNACNACNACNACNACN", nullptr, {}},
+      {"", "", nullptr, {}},
+      {"", "NNNNNNNNNNNNNNNNNNNN", nullptr, {}},
+      {"", "A", nullptr, {}},
+      {"a window needs one base after it", "ACGTACGT", [] { no_minimum_score(), global_min_unit_length = 8; }, {}},
+      {"", "ACGTACGTA", [] { no_minimum_score(), global_min_unit_length = 8; }, {{0, 9, 0, 8, 1, 0}}},
+      {"without the mononucleotide pass, one repeated base is never a unit", "AAAAAAAAAAAAAAAA",
+       [] { global_min_unit_length = 2; }, {}},
+      {"a repeat outside the perfection range is not marked and is found again from later windows", "ACACNCACAC",
+       [] { global_Ns_allowed_in_a_row = 1, global_min_perfection = 95; },
+       {{0, 10, 0, 2, 7, 1}, {0, 10, 1, 2, 7, 1}, {0, 10, 2, 2, 7, 1}, {0, 10, 5, 2, 7, 1}, {0, 10, 6, 2, 7, 1},
+        {0, 10, 7, 2, 7, 1}}},
+      {"exactly 90% is inside the range", "ACACNCACAC",
+       [] { global_Ns_allowed_in_a_row = 1, global_min_perfection = 90; }, {{0, 10, 0, 2, 7, 1}}},
+      {"a seed below the user's minimum score is kept but not marked", "ACACACA", nullptr,
+       {{0, 7, 0, 2, 5, 0}, {0, 7, 1, 2, 5, 0}, {0, 7, 2, 2, 5, 0}, {0, 7, 3, 2, 5, 0}, {0, 7, 4, 2, 5, 0}}, true},
+      {"", "ACACACA", nullptr, {}},
+      {"sorted by position", "GGGGGACGACGACGATATATGGGG",
+       [] { global_min_score = 4, global_min_score_bx = 0, global_max_unit_length = 4; },
+       {{0, 5, 0, 1, 4, 0}, {4, 15, 4, 3, 8, 0}, {14, 20, 14, 2, 4, 0}}},
+      {"a window that cannot grow is still a repeat of score 0", "ACGTTGCA",
+       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 3; },
+       {{0, 3, 0, 3, 0, 0}, {2, 6, 3, 3, 1, 0}}},
+  };
+  for (const auto &row : rows) {
+    init_param();
+    if (row.options)
+      row.options();
     CSearchController::reset_minimum_arrays();
-    record.seq.assign(text);
-    record.name.assign("t");
+    load(row.seq);
     CSearchController c(1, record);
-    if (seed_tables) {
+    if (row.seed_tables) {
       CSearchController::minScores = CSearchController::minScores_intern;
       CSearchController::minLengths = CSearchController::minLengths_intern;
     }
     c.exact_search_2();
-    std::vector<found> v;
-    perfections.clear();
-    const char *b = record.seq.data;
+    list got;
     for (const Csat *s : c.exactSATList) {
-      v.push_back({s->pos_left - b, s->pos_right - b, s->unit_begin - b, s->unit_length(), s->score, s->Ns});
-      perfections.push_back(s->perfection());
-      EXPECT_EQ(0u, s->mismatches + s->insertions + s->deletions);
-      EXPECT_EQ(0u, s->alignment.size());
+      got.push_back(
+          {s->pos_left - at(0), s->pos_right - at(0), s->unit_begin - at(0), s->unit_length(), s->score, s->Ns});
+      EXPECT_EQ(0u, s->mismatches + s->insertions + s->deletions + s->alignment.size());
     }
-    return v;
+    EXPECT_EQ(row.expected, got) << row.seq << ": " << row.fault;
   }
-};
-
-using list = std::vector<found>;
-
-} // namespace
-
-TEST_F(ExactSearchTest, PerfectRepeatIsFoundOnceAndNotAgainAsLongerUnits)
-{
-  EXPECT_EQ((list{{0, 10, 0, 2, 8, 0}}), search("ACACACACAC"));
-  EXPECT_EQ((list{{0, 7, 0, 1, 6, 0}}), search("AAAAAAA"));
-  EXPECT_EQ(list{}, search("AAAAAAC")) << "six bases score 5, below the minimum of 6";
-  EXPECT_EQ((list{{3, 12, 3, 3, 6, 0}}), search("GTTAGCAGCAGCTT"))
-      << "the score counts the bases outside the seed window, whichever window seeded it";
-  EXPECT_EQ((list{{0, 8, 0, 2, 6, 0}, {9, 18, 9, 1, 8, 0}}), search("ACACACACGTTTTTTTTTG"));
-}
-
-TEST_F(ExactSearchTest, AdmittedNRunsAreSteppedOverUnscoredAndTrimmedAtTheEnds)
-{
-  global_Ns_allowed_in_a_row = 1;
-  EXPECT_EQ((list{{0, 10, 0, 2, 7, 1}}), search("ACACNCACAC"));
-  global_N_and_perfection_mode = 0;
-  search("ACACNCACAC");
-  EXPECT_EQ((std::vector<float>{90.0f}), perfections);
-  global_N_and_perfection_mode = 1;
-  search("ACACNCACAC");
-  EXPECT_EQ((std::vector<float>{100.0f}), perfections);
-  global_N_and_perfection_mode = 2;
-  search("ACACNCACAC");
-  EXPECT_EQ((std::vector<float>{100.0f}), perfections);
-
-  global_Ns_allowed_in_a_row = 0;
-  EXPECT_EQ(list{}, search("ACACNCACAC"));
-  global_Ns_allowed_in_a_row = 1;
-  global_treat_Ns_as_missense = true;
-  EXPECT_EQ(list{}, search("ACACNCACAC")) << "N as a mismatch ends the repeat there";
-  global_treat_Ns_as_missense = false;
-
-  global_Ns_allowed_in_a_row = 2;
-  EXPECT_EQ((list{{0, 8, 0, 2, 6, 0}, {11, 19, 11, 2, 6, 0}}), search("ACACACACNNNCACACACA"))
-      << "a run of three N ends the repeat when two are allowed";
-  global_Ns_allowed_in_a_row = 3;
-  EXPECT_EQ((list{{0, 19, 0, 2, 14, 3}}), search("ACACACACNNNCACACACA"));
-
-  global_Ns_allowed_in_a_row = 2;
-  EXPECT_EQ((list{{2, 12, 2, 2, 8, 0}}), search("NNACACACACACNN"))
-      << "admitted runs at both borders are not part of the repeat";
-  EXPECT_EQ((list{{0, 10, 0, 2, 8, 0}}), search("ACACACACACNA"))
-      << "an N stepped over before a mismatch is given back, with its count";
-  EXPECT_EQ((list{{0, 8, 0, 1, 6, 1}}), search("AAAANAAA"));
-  EXPECT_EQ(list{}, search("ACNACNACNACNACNACNACN")) << "a window holding N is never a seed";
-}
-
-TEST_F(ExactSearchTest, RecordsWithoutWindowsFindNothing)
-{
-  EXPECT_EQ(list{}, search(""));
-  EXPECT_EQ(list{}, search("N"));
-  EXPECT_EQ(list{}, search("NNNNNNNNNNNNNNNNNNNN"));
-  EXPECT_EQ(list{}, search("A"));
-
-  global_min_score = 0;
-  global_min_score_bx = 0.0f;
-  global_min_unit_length = 8;
-  global_max_unit_length = 8;
-  EXPECT_EQ(list{}, search("ACGTACGT")) << "a window needs one base after it";
-  EXPECT_EQ((list{{0, 9, 0, 8, 1, 0}}), search("ACGTACGTA"));
-
-  global_min_unit_length = 2;
-  global_max_unit_length = 10;
-  global_min_score = 6;
-  global_min_score_bx = 1.0f;
-  EXPECT_EQ(list{}, search("AAAAAAAAAAAAAAAA"))
-      << "without the mononucleotide pass, units of one repeated base are never seeds";
-}
-
-TEST_F(ExactSearchTest, OnlyRepeatsInsideTheReportedRangeKeepOtherWindowsOut)
-{
-  global_Ns_allowed_in_a_row = 1;
-  global_min_perfection = 95;
-  EXPECT_EQ((list{{0, 10, 0, 2, 7, 1},
-                  {0, 10, 1, 2, 7, 1},
-                  {0, 10, 2, 2, 7, 1},
-                  {0, 10, 5, 2, 7, 1},
-                  {0, 10, 6, 2, 7, 1},
-                  {0, 10, 7, 2, 7, 1}}),
-            search("ACACNCACAC"))
-      << "a 90% repeat outside the range is not marked and is found again from every later window, "
-         "in window order";
-
-  global_min_perfection = 90;
-  EXPECT_EQ((list{{0, 10, 0, 2, 7, 1}}), search("ACACNCACAC")) << "exactly 90% is inside the range";
-
-  global_min_perfection = 0;
-  EXPECT_EQ((list{{0, 7, 0, 2, 5, 0},
-                  {0, 7, 1, 2, 5, 0},
-                  {0, 7, 2, 2, 5, 0},
-                  {0, 7, 3, 2, 5, 0},
-                  {0, 7, 4, 2, 5, 0}}),
-            search("ACACACA", true))
-      << "a seed below the user's minimum score is kept but not marked";
-  EXPECT_EQ(list{}, search("ACACACA"));
-}
-
-TEST_F(ExactSearchTest, ResultIsSortedByPositionWithShorterUnitsFirst)
-{
-  global_min_score = 4;
-  global_min_score_bx = 0.0f;
-  global_max_unit_length = 4;
-  const list l = search("GGGGGACGACGACGATATATGGGG");
-  ASSERT_FALSE(l.empty());
-  for (size_t i = 1; i < l.size(); ++i) {
-    EXPECT_TRUE(l[i - 1].left < l[i].left ||
-                (l[i - 1].left == l[i].left &&
-                 (l[i - 1].right < l[i].right ||
-                  (l[i - 1].right == l[i].right && l[i - 1].unit_length <= l[i].unit_length))))
-        << l[i - 1] << " before " << l[i];
-  }
-  EXPECT_EQ((list{{0, 5, 0, 1, 4, 0},
-                  {4, 15, 4, 3, 8, 0},
-                  {14, 20, 14, 2, 4, 0}}),
-            l);
-}
-
-TEST_F(ExactSearchTest, BareWindowsBecomeRepeatsWhenTheThresholdsAllowIt)
-{
-  global_min_score = 0;
-  global_min_score_bx = 0.0f;
-  global_min_unit_length = 3;
-  global_max_unit_length = 3;
-  EXPECT_EQ((list{{0, 3, 0, 3, 0, 0}, {2, 6, 3, 3, 1, 0}}), search("ACGTTGCA"))
-      << "a window that cannot grow is still a repeat of score 0";
 }

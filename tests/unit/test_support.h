@@ -1,4 +1,5 @@
-// Small helpers shared by the unit tests.
+// Small helpers shared by the unit tests: scratch files, captured output and
+// the text of a growable buffer.
 #ifndef TORVIX_TESTS_TEST_SUPPORT_H
 #define TORVIX_TESTS_TEST_SUPPORT_H
 
@@ -8,15 +9,17 @@
 
 #include <unistd.h>
 
+#include "input/growable.h"
+
 // A file in a private temporary folder, removed with the object.
 class scratch_file
 {
 public:
-  explicit scratch_file(const std::string &content, const char *suffix = ".fa")
+  explicit scratch_file(const std::string &content)
   {
     char tmpl[] = "/tmp/torvix-test-XXXXXX";
     dir = mkdtemp(tmpl);
-    path = dir + "/file" + suffix;
+    path = dir + "/file.fa";
     FILE *f = std::fopen(path.c_str(), "wb");
     std::fwrite(content.data(), 1, content.size(), f);
     std::fclose(f);
@@ -26,8 +29,7 @@ public:
   scratch_file &operator=(const scratch_file &) = delete;
   const char *c_str() const { return path.c_str(); }
 
-  std::string dir;
-  std::string path;
+  std::string dir, path;
 };
 
 // Everything written to a stream by fn, as text.
@@ -35,15 +37,13 @@ template <class F> std::string captured_output(F fn)
 {
   FILE *f = std::tmpfile();
   fn(f);
-  std::fflush(f);
-  std::string s;
+  std::string s(static_cast<size_t>(std::ftell(f)), '\0');
   std::rewind(f);
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-    s.append(buf, n);
+  s.resize(std::fread(&s[0], 1, s.size(), f));
   std::fclose(f);
   return s;
 }
+
+inline std::string text(const faststring &s) { return std::string(s.begin(), s.end()); }
 
 #endif
