@@ -54,7 +54,10 @@ void imperfect_extender::build_periodic()
   }
   char *const w = periodic.data;
   const char *const u = unit_begin;
-  if (readable_end - u < static_cast<long>(L) + 8) {
+  if (L >= 8 && L <= 16 && readable_end - u >= 16) {
+    std::memcpy(w + 8, u, 16);
+    std::memcpy(w + 8 + L, u, 8);
+  } else if (readable_end - u < static_cast<long>(L) + 8) {
     // Base by base, so as not to read past the sequence.
     for (unsigned i = 0; i < L; ++i)
       w[8 + i] = u[i];
@@ -581,44 +584,54 @@ template <bool Fwd>
 
 // The first two levels of a look-ahead in straight-line code, for showing a
 // walk hopeless without evaluating its options in full: see quick_hopeless.
+// A node passes when it stays below target, and so does everything it leads
+// to within the look-ahead.
 template <bool Fwd> struct quick_look {
   typedef direction<Fwd> d;
   const imperfect_extender &c;
   const unsigned first_depth;
-  const long long target; // every node must stay below it
+  const int target;
+  // A node whose score is at most this stays below target and has no option
+  // (the depth limit lies further down).
+  const int leaf_top;
   int horizon;
 
-  // The exact run of a node within its first eight bases; false when it
-  // goes on longer or ends on N.
-  [[gnu::always_inline]] bool run(const char *&q, unsigned &ph, int &s) const
+  // The exact run of a node entered at boundary q and phase ph; false when it
+  // passes eight bases or ends on N, which this shortcut does not follow.
+  // Sets q to its mismatch point and k to its length.
+  [[gnu::always_inline]] bool run(const char *&q, unsigned ph, unsigned &k) const
   {
-    const unsigned k = equal_bases<Fwd>(q, periodic_at<Fwd>(ph, c));
-    if (k == 8)
-      return false;
+    k = equal_bases<Fwd>(q, periodic_at<Fwd>(ph, c));
     q = Fwd ? q + k : q - k;
-    if (*d::examined(q) == 'N')
-      return false;
-    ph = phase_advance<Fwd>(ph, k, c);
-    s += static_cast<int>(k);
-    return true;
+    return k < 8 && *d::examined(q) != 'N';
   }
   // A node of the second level; its options, if any, are evaluated in full.
   [[gnu::always_inline]] bool second(const char *q, unsigned ph, int s)
   {
-    if (!run(q, ph, s) || s >= target)
+    unsigned k;
+    if (!run(q, ph, k))
       return false;
-    if (s <= c.option_cut)
+    s += static_cast<int>(k);
+    if (s <= leaf_top)
       return true;
-    const look_value v = look_expand<Fwd>(q, ph, s, first_depth + 1, c, horizon);
+    if (s >= target)
+      return false;
+    const look_value v =
+        look_expand<Fwd>(q, phase_advance<Fwd>(ph, k, c), s, first_depth + 1, c, horizon);
     horizon = v.horizon;
     return v.value < target;
   }
   [[gnu::always_inline]] bool first(const char *q, unsigned ph, int s)
   {
-    if (!run(q, ph, s) || s >= target)
+    unsigned k;
+    if (!run(q, ph, k))
       return false;
-    if (s <= c.option_cut)
+    s += static_cast<int>(k);
+    if (s <= leaf_top)
       return true;
+    if (s >= target)
+      return false;
+    ph = phase_advance<Fwd>(ph, k, c);
     const char *const next = d::step(q);
     const unsigned ph_next = phase_step<Fwd>(ph, static_cast<unsigned>(c.unit_length));
     if (s > c.mismatch_cut && !second(next, ph_next, s + c.mismatch))
@@ -635,14 +648,18 @@ template <bool Fwd> struct quick_look {
 // depth limit within two levels. The caller then evaluates the options in
 // full, so the answer is always that of the complete look-ahead.
 template <bool Fwd>
-[[gnu::noinline]] bool quick_hopeless(const char *p, unsigned phase, int score, int best,
+[[gnu::always_inline]] inline bool quick_hopeless(const char *p, unsigned phase, int score, int best,
                                       unsigned first_depth, const imperfect_extender &c)
 {
   typedef direction<Fwd> d;
+  const long long target = static_cast<long long>(best) - c.prefer;
+  // An int target must not let a node pass that the exact one would stop.
   if (first_depth + 1 >= c.max_depth || first_depth + 1 < first_depth ||
-      (Fwd ? c.limit - p : p - c.limit) < 24)
+      (Fwd ? c.limit - p : p - c.limit) < 24 || target <= INT_MIN || target > INT_MAX)
     return false;
-  quick_look<Fwd> q{c, first_depth, static_cast<long long>(best) - c.prefer, INT_MIN};
+  const int top = static_cast<int>(target) - 1;
+  quick_look<Fwd> q{c, first_depth, static_cast<int>(target),
+                    top < c.option_cut ? top : c.option_cut, INT_MIN};
   const char *const next = d::step(p);
   const unsigned phase_next = phase_step<Fwd>(phase, static_cast<unsigned>(c.unit_length));
   if (score > c.mismatch_cut && !q.first(next, phase_next, score + c.mismatch))
@@ -750,8 +767,21 @@ inline run_end first_run_of_copy(const char *&p, const char *&u, int &score, uns
   return exact_run<Fwd>(p, u, score, Ns, c);
 }
 
+// The walk from its first mismatch point, where some option is eligible and
+// the quick test could not show the walk hopeless; sat holds the best state,
+// whose score is kept.
+template <bool Fwd>
+[[gnu::noinline]] void walk_in_full(Csat &sat, const imperfect_extender &c, const char *p,
+                                    const char *u, int score, unsigned Ns, int kept)
+{
+  const walk_choice w = choose_at_floor<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score,
+                                             sat.recursion_depth + 1, c);
+  if (!hopeless_at_floor(c, w.value, w.horizon, kept))
+    walk_on_at_floor<Fwd>(sat, c, p, u, score, Ns, kept, w);
+}
+
 template <bool Fwd, bool Copy>
-inline void extend_at_floor(Csat &sat, imperfect_extender &c)
+[[gnu::always_inline]] inline void extend_at_floor(Csat &sat, imperfect_extender &c)
 {
   const char *p = Fwd ? sat.pos_right : sat.pos_left;
   if (p == c.limit)
@@ -774,17 +804,14 @@ inline void extend_at_floor(Csat &sat, imperfect_extender &c)
   }
   if (!walks_on)
     return;
-  if (!c.periodic_ready)
-    c.build_periodic();
   // Most walks are hopeless at their first choice, and then the record,
   // which holds the best state, stays as it is.
+  if (!c.periodic_ready)
+    c.build_periodic();
   const int kept = improved ? score : best;
-  const unsigned phase = static_cast<unsigned>(u - c.unit_begin);
-  if (quick_hopeless<Fwd>(p, phase, score, kept, sat.recursion_depth + 1, c))
-    return;
-  const walk_choice w = choose_at_floor<Fwd>(p, phase, score, sat.recursion_depth + 1, c);
-  if (!hopeless_at_floor(c, w.value, w.horizon, kept))
-    walk_on_at_floor<Fwd>(sat, c, p, u, score, Ns, kept, w);
+  if (!quick_hopeless<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score, kept,
+                           sat.recursion_depth + 1, c))
+    walk_in_full<Fwd>(sat, c, p, u, score, Ns, kept);
 }
 
 // Sets up c for the unit of sat.

@@ -140,21 +140,43 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   extender.start_windows(L, b, e);
   Csat *sat = nullptr;
   const char *const last_start = e - L - 1;
+  // The look at the clock due at every window start that is a multiple of
+  // 256; true when it brings a stop request.
+  auto stops_at = [&](const char *s) {
+    if ((s - b) % 256 != 0 || !check_report_status())
+      return false;
+    report_status(seq_number, seq.name.c_str(), L, 'r');
+    if (!stop_requested())
+      return false;
+    report_status(seq_number, seq.name.c_str(), L, 'a');
+    return true;
+  };
   for (const char *s = b; s <= last_start;) {
     if (n_pos < s)
       n_pos = next_N(s, e);
-    if (n_pos >= s + L && anchor_seq.window_is_free(s - b, L) && !one_letter(s, L))
+    if (n_pos < s + L) {
+      // Every window that starts before the end of this run of N holds one
+      // of them: go past those windows, looking in on the clock at the same
+      // starts as if they had been tried.
+      const char *run_end = n_pos;
+      while (run_end != e && *run_end == 'N')
+        ++run_end;
+      const char *const next = run_end <= last_start ? run_end : last_start + 1;
+      bool stopped = false;
+      for (const char *m = s + (256 - (s - b) % 256); m <= next && !stopped; m += 256)
+        stopped = stops_at(m);
+      if (stopped)
+        break;
+      s = next;
+      continue;
+    }
+    if (anchor_seq.window_is_free(s - b, L) && !one_letter(s, L))
       try_window(*this, extender, sat, s, L, anchor_seq, result);
     if (abandoned)
       break;
     ++s;
-    if ((s - b) % 256 == 0 && check_report_status()) {
-      report_status(seq_number, seq.name.c_str(), L, 'r');
-      if (stop_requested()) {
-        report_status(seq_number, seq.name.c_str(), L, 'a');
-        break;
-      }
-    }
+    if (stops_at(s))
+      break;
   }
   if (sat)
     sat_alloc.push_back(sat);
