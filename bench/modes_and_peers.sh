@@ -3,13 +3,16 @@
 # default options, beside the two tools users pick instead: trf (with its
 # usual parameters) and tantan, timed in the same run on the same files.
 #
-#   bench/modes_and_peers.sh [--cap BASES] [BUILD_DIR [DATA_DIR]]
+#   bench/modes_and_peers.sh [--cap BASES] [--modes "MODE..."] [--no-peers]
+#                            [BUILD_DIR [DATA_DIR]]
 #
 # BUILD_DIR defaults to build/ beside this folder, DATA_DIR to the shared
 # genome folder. Every DATA_DIR/*.fa.gz is decompressed into a scratch folder
-# (removed at the end). A genome with more than BASES bases is searched in the
-# default mode (imperfect) only; without --cap every mode runs on every
-# genome. Missing peers and GNU time are installed with apt-get.
+# (removed at the end). --modes chooses the search modes (default: imperfect
+# extendExact exact). A genome with more than BASES bases is searched in the
+# first of them only; without --cap every mode runs on every genome.
+# --no-peers times torvix alone. Missing peers and GNU time are installed
+# with apt-get.
 #
 # One line per genome and program: bases, wall-clock seconds, Mb/s, peak
 # resident memory, and for torvix the time ratios torvix/trf and
@@ -17,10 +20,16 @@
 set -eu
 
 cap=""
-if [ "${1:-}" = --cap ]; then
-  cap=$2
-  shift 2
-fi
+all_modes="imperfect extendExact exact"
+peers=yes
+while [ $# -gt 0 ]; do
+  case "$1" in
+  --cap) cap=$2; shift 2 ;;
+  --modes) all_modes=$2; shift 2 ;;
+  --no-peers) peers=no; shift ;;
+  *) break ;;
+  esac
+done
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build}" && pwd)
 data=${2:-/work/shared/data}
@@ -32,8 +41,10 @@ install_missing() { # program package
   echo "modes_and_peers.sh: installing $2" >&2
   apt-get install -y "$2" >/dev/null || { apt-get update >/dev/null && apt-get install -y "$2" >/dev/null; }
 }
-install_missing trf trf
-install_missing tantan tantan
+if [ $peers = yes ]; then
+  install_missing trf trf
+  install_missing tantan tantan
+fi
 # GNU time reports the peak resident set size; the shell keyword cannot.
 [ -x /usr/bin/time ] || install_missing /usr/bin/time time
 timer=/usr/bin/time
@@ -71,16 +82,19 @@ for gz in "$data"/*.fa.gz; do
   gunzip -c "$gz" > "$fa"
   bases=$(grep -v '^[>#]' "$fa" | tr -d '\r\n' | wc -c)
 
-  measure trf "$fa" 2 7 7 80 10 50 10 -h -ngs
-  trf_s=$secs
-  row "$name" "trf" "$bases" "$secs" "$kb"
-  measure tantan -f4 "$fa"
-  tantan_s=$secs
-  row "$name" "tantan" "$bases" "$secs" "$kb"
+  trf_s="" tantan_s=""
+  if [ $peers = yes ]; then
+    measure trf "$fa" 2 7 7 80 10 50 10 -h -ngs
+    trf_s=$secs
+    row "$name" "trf" "$bases" "$secs" "$kb"
+    measure tantan -f4 "$fa"
+    tantan_s=$secs
+    row "$name" "tantan" "$bases" "$secs" "$kb"
+  fi
 
-  modes="imperfect extendExact exact"
+  modes=$all_modes
   if [ -n "$cap" ] && [ "$bases" -gt "$cap" ]; then
-    modes=imperfect
+    modes=${all_modes%% *}
   fi
   for mode in $modes; do
     measure "$exe" --searchMode "$mode" "$fa"
