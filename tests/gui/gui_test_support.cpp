@@ -77,15 +77,17 @@ void set_form(const char *form_row::*column)
 {
   for (const form_row &row : form_rows()) {
     const char *value = row.*column;
+    auto *input = dynamic_cast<Fl_Input *>(row.widget);
+    auto *choice = dynamic_cast<Fl_Choice *>(row.widget);
     if (!value || !(row.widget || row.text))
       continue;
     if (row.text)
       *row.text = value;
-    else if (auto *input = dynamic_cast<Fl_Input *>(row.widget)) {
+    else if (input) {
       input->value(value);
       if (input->callback() == CText::CText_callback)
         input->do_callback();
-    } else if (auto *choice = dynamic_cast<Fl_Choice *>(row.widget))
+    } else if (choice)
       select_item(choice, std::atoi(value));
     else
       static_cast<Fl_Button *>(row.widget)->value(std::atoi(value));
@@ -97,15 +99,14 @@ std::string form_values(const char *form_row::*column, bool want)
 {
   std::string all;
   for (const form_row &row : form_rows()) {
+    auto *input = dynamic_cast<Fl_Input *>(row.widget);
+    auto *choice = dynamic_cast<Fl_Choice *>(row.widget);
     if (!(row.*column) || !(row.widget || row.text))
       continue;
-    std::string shown = row.text ? *row.text : "";
-    if (auto *input = dynamic_cast<Fl_Input *>(row.widget))
-      shown = input->value();
-    else if (auto *choice = dynamic_cast<Fl_Choice *>(row.widget))
-      shown = std::to_string(choice->value());
-    else if (row.widget)
-      shown = std::to_string(static_cast<Fl_Button *>(row.widget)->value());
+    const std::string shown = row.text ? *row.text
+                              : input  ? input->value()
+                              : choice ? std::to_string(choice->value())
+                                       : std::to_string(static_cast<Fl_Button *>(row.widget)->value());
     all += std::string(row.key ? row.key : row.widget->label()) + "=" + (want ? row.*column : shown) + "\n";
   }
   return all;
@@ -120,32 +121,34 @@ void clear_form()
   savePrefsFilename.clear();
 }
 
+template <class T> T pop_or(std::deque<T> &queue, T none)
+{
+  if (queue.empty())
+    return none;
+  T first = queue.front();
+  queue.pop_front();
+  return first;
+}
+
 void GuiTest::SetUp()
 {
   if (!main_window) {
     const std::string home = scratch_dir() + "/home";
     mkdir(home.c_str(), 0700);
     setenv("HOME", home.c_str(), 1);
-    // A screen 700 pixels high, so the form has to scroll.
     build_main_window(1024, 700);
   }
   gui_hooks.alert = [](const char *text) { script.alerts.emplace_back(text); };
   gui_hooks.message = [](const char *text) { script.messages.emplace_back(text); };
   gui_hooks.choice = [](const char *question, const char *, const char *) {
     script.questions.emplace_back(question);
-    const int answer = script.answers.empty() ? 0 : script.answers.front();
-    if (!script.answers.empty())
-      script.answers.pop_front();
-    return answer;
+    return pop_or(script.answers, 0);
   };
   gui_hooks.choose_file = [](Fl_File_Chooser *, const char *preset) -> const char * {
     static std::string chosen;
     script.presets.emplace_back(preset);
-    if (script.chosen.empty())
-      return nullptr;
-    chosen = script.chosen.front();
-    script.chosen.pop_front();
-    return chosen.c_str();
+    chosen = pop_or(script.chosen, std::string());
+    return chosen.empty() ? nullptr : chosen.c_str();
   };
   script = dialog_script();
   init_param();

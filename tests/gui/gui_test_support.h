@@ -1,7 +1,7 @@
 // Shared set-up of the front end's tests: the form is built once per process
-// (without entering the event loop), every dialog is answered by a script,
-// and HOME points into a scratch folder so that the user's files are never
-// touched.
+// for a screen 700 pixels high (without entering the event loop), every dialog
+// is answered by a script, and HOME lies in a scratch folder so that the
+// user's files are never touched.
 #ifndef TORVIX_TESTS_GUI_GUI_TEST_SUPPORT_H
 #define TORVIX_TESTS_GUI_GUI_TEST_SUPPORT_H
 
@@ -10,11 +10,9 @@
 #include <vector>
 
 #include <FL/Fl.H>
-#include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
+#include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>
-#include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Round_Button.H>
 #include <FL/Fl_Scroll.H>
 #include <FL/Fl_Window.H>
@@ -34,7 +32,6 @@ struct dialog_script {
 };
 extern dialog_script script;
 
-// Scratch folder of the whole test process; HOME lies inside it.
 const std::string &scratch_dir();
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &content);
@@ -50,11 +47,10 @@ struct form_row {
   const char *factory, *other;
 };
 std::vector<form_row> form_rows();
-// Sets every row to one column's value, then the enable rules. File-name
-// fields are typed and committed, as leaving them does.
+// Sets every row to one column's value, typing the file names, then applies the enable rules.
 void set_form(const char *form_row::*column);
-// "key=value" lines of the rows that have a value in the column: the value
-// the form shows, or with want set the column's own.
+// "key=value" lines of the rows with a value in the column: what the form
+// shows, or with want set the column's own value.
 std::string form_values(const char *form_row::*column, bool want = false);
 // Factory settings and no file names.
 void clear_form();

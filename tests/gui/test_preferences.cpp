@@ -66,26 +66,19 @@ TEST_F(Preferences, EveryValueRoundTripsUnderItsGroupAndKeyInTheDefaultAndANamed
   check_treatNsAsMis->value(0);
   do_consistency();
   EXPECT_EQ(choice_NPerfection->value(), 2);
-  EXPECT_TRUE(script.alerts.empty());
-}
-
-TEST_F(Preferences, SearchModeCodesSelectExactlyOneRadioButtonAndItsSearch)
-{
-  const std::string path = scratch_dir() + "/modes.prefs";
+  // Each search mode code selects exactly its radio button.
   Fl_Round_Button *const radios[] = {radio_modeImperf, radio_modeExtend, radio_modePerfec, radio_modeCompou};
-  const int search_mode[] = {2, 1, 0, 0};
   for (int code = 1; code <= 4; ++code) {
     for (int i = 0; i < 4; ++i)
       radios[i]->value(i + 1 == code);
-    writePrefs(path.c_str());
-    EXPECT_TRUE(has_line(path, "Search Mode group/Search mode:" + std::to_string(code)));
+    writePrefs(named.c_str());
+    EXPECT_TRUE(has_line(named, "Search Mode group/Search mode:" + std::to_string(code)));
     factory_settings();
-    readPrefs(path.c_str());
+    readPrefs(named.c_str());
     for (int i = 0; i < 4; ++i)
       EXPECT_EQ(radios[i]->value() != 0, i + 1 == code) << code;
-    get_GUI_parameter_values();
-    EXPECT_EQ(global_search_mode, search_mode[code - 1]);
   }
+  EXPECT_TRUE(script.alerts.empty());
 }
 
 TEST_F(Preferences, DamagedForeignOrOverlongFilesChangeNothing)
@@ -93,24 +86,23 @@ TEST_F(Preferences, DamagedForeignOrOverlongFilesChangeNothing)
   const std::string dir = scratch_dir() + "/";
   write_file(dir + "foreign.prefs", std::string(header) + "[./Other]\nkey:1\n");
   write_file(dir + "nokey.prefs", std::string(header) + "[./Input Output files]\nOutput file:/x\n");
-  write_file(dir + "long.prefs", std::string(header) + "[./Input Output files]\nInput file:/" +
-                                     std::string(1100, 'M') + "\n");
+  write_file(dir + "long.prefs",
+             std::string(header) + "[./Input Output files]\nInput file:/" + std::string(1100, 'M') + "\n");
   write_file(default_path(), read_file(dir + "foreign.prefs"));
   {
     // Another writer of the same store, with a name the fields cannot hold.
     Fl_Preferences store((dir + "name.prefs").c_str(), "torvix", nullptr);
     Fl_Preferences(store, "Input Output files").set("Input file", std::string(1500, 'L').c_str());
   }
-  const struct {
-    std::string path, alert;
-  } rows[] = {{dir + "missing.prefs", std::string(damaged) + " Error: -1"},
-              {dir + "foreign.prefs", std::string(damaged) + " Error: -2"},
-              {dir + "nokey.prefs", damaged},
-              {dir + "long.prefs", std::string(damaged) + "\nIt has a line longer than the 1022 characters "
-                                                          "that can be read without cutting it."},
-              {dir + "name.prefs", "A file name longer than 1023 characters cannot be used. It has been "
-                                   "refused:\n" + std::string(60, 'L') + "..."},
-              {"", ""}}; // the default file, silently
+  const struct { std::string path, alert; } rows[] = {
+      {dir + "missing.prefs", std::string(damaged) + " Error: -1"},
+      {dir + "foreign.prefs", std::string(damaged) + " Error: -2"},
+      {dir + "nokey.prefs", damaged},
+      {dir + "long.prefs",
+       std::string(damaged) + "\nIt has a line longer than the 1022 characters that can be read without cutting it."},
+      {dir + "name.prefs", "A file name longer than 1023 characters cannot be used. It has been refused:\n" +
+                               std::string(60, 'L') + "..."},
+      {"", ""}}; // the default file, silently
   set_form(&form_row::other);
   const std::string before = form_values(&form_row::other);
   for (const auto &row : rows) {
@@ -155,12 +147,14 @@ TEST_F(Preferences, SaveChecksFirstAppendsPrefsAndLoadAppliesTheEnableRules)
   EXPECT_EQ(script.alerts[1], "Saving of search parameters has been aborted since invalid\n"
                               "search parameters were set to their default values.");
   EXPECT_TRUE(script.presets.empty());
+  // Saved without extension, cancelled (nothing changes), saved with one.
   savePrefsFilename = "/earlier/name.prefs";
-  script.chosen = {typed};
+  script.chosen = {typed, "", typed + ".cfg"};
   check_maxRed->value(1);
-  callback_saveParameters(nullptr, chooser_savePrefs);
-  callback_saveParameters(nullptr, chooser_savePrefs); // cancelled: nothing changes
-  EXPECT_EQ(savePrefsFilename, typed + ".prefs");
+  for (const std::string &saved : {typed + ".prefs", typed + ".prefs", typed + ".cfg"}) {
+    callback_saveParameters(nullptr, chooser_savePrefs);
+    EXPECT_EQ(savePrefsFilename, saved);
+  }
   EXPECT_TRUE(has_line(typed + ".prefs", "Input Output files/Previously saved parameter file:" + typed + ".prefs"));
   EXPECT_FALSE(std::ifstream(typed));
   factory_settings();
@@ -171,6 +165,6 @@ TEST_F(Preferences, SaveChecksFirstAppendsPrefsAndLoadAppliesTheEnableRules)
   callback_loadParameters(nullptr, chooser_loadPrefs);
   EXPECT_EQ(loadPrefsFilename, typed + ".prefs");
   EXPECT_TRUE(input_maxRed->active());
-  EXPECT_EQ(script.presets, (std::vector<std::string>{"/earlier/name.prefs", typed + ".prefs",
+  EXPECT_EQ(script.presets, (std::vector<std::string>{"/earlier/name.prefs", typed + ".prefs", typed + ".prefs",
                                                       "/earlier/load.prefs", "/earlier/load.prefs"}));
 }

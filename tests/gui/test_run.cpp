@@ -4,6 +4,8 @@
 
 #include <fstream>
 
+#include <FL/Fl_Box.H>
+
 #include "gui_test_support.h"
 
 namespace {
@@ -61,27 +63,35 @@ struct watcher {
 
 } // namespace
 
-TEST_F(RunAnalysis, FinishedRunEndsWithTheTrailerOfItsFormat)
+TEST_F(RunAnalysis, FinishedRunEndsWithTheTrailerOfItsFormatAndAStoppedOneWithout)
 {
   const std::string in = scratch_dir() + "/short.fa", out = scratch_dir() + "/short.torvix";
-  write_file(in, ">seq1 first record\nACGTACGTTTGACCA\n");
+  write_file(in, ">seq1 first record\nACGTACGTTTGACCA\n>r2\nACGTACGT\n");
   input_maxUnitSize->value("7");
   const char gff_end[] = "# End tandem repeats\n";
-  const struct {
-    int item;
-    const char *end; // null: FASTA output has no trailer at all
-  } rows[] = {{0, trailer}, {2, gff_end}, {3, gff_end}, {4, trailer}, {5, trailer}, {6, nullptr}, {1, trailer}};
+  // A null end: FASTA output has no trailer at all.
+  const struct { int item; const char *end; } rows[] = {
+      {0, trailer}, {2, gff_end}, {3, gff_end}, {4, trailer}, {5, trailer}, {6, nullptr}, {1, trailer}};
   for (const auto &row : rows) {
     select_item(choice_outputFormat, row.item);
-    EXPECT_EQ(run(in, out), std::make_pair(0, std::string("1\nseq1\n7\nfinished successfully")));
+    EXPECT_EQ(run(in, out), std::make_pair(0, std::string("2\nr2\n7\nfinished successfully")));
     const std::string output = read_file(out);
     EXPECT_TRUE(row.end ? ends_with(output, row.end) : output.find("## Finished") == output.find("# End tandem"))
         << row.item;
   }
-  const std::string output = read_file(out);
+  std::string output = read_file(out);
   EXPECT_EQ(output.rfind(header_start, 0), 0u);
   EXPECT_NE(output.find("# Input file name:                         " + in + "\n"), std::string::npos);
   EXPECT_NE(output.find("# Output file name:                        " + out + "\n"), std::string::npos);
+  // A stop ends the run after the record, without trailer; the pattern
+  // length is that of the search's last status.
+  const auto stopped = run(in, out, true);
+  EXPECT_EQ(stopped.first, 1);
+  EXPECT_TRUE(stopped.second.rfind("1\nseq1\n", 0) == 0 && ends_with(stopped.second, "\nstopped by the user"));
+  output = read_file(out);
+  EXPECT_EQ(output.rfind(header_start, 0), 0u);
+  EXPECT_EQ(output.find(trailer), std::string::npos);
+  EXPECT_EQ(output.find(">r2"), std::string::npos);
   EXPECT_TRUE(script.alerts.empty());
 }
 
@@ -92,17 +102,13 @@ TEST_F(RunAnalysis, FailuresAbortTheRunWithAnAlertNamingTheFileOrLine)
   write_file(bad, ">a\nACGT\n>b\nAC1GT\n");
   // The masked file lies beside the input; a folder of that name refuses it.
   mkdir((in + ".masked").c_str(), 0755);
-  const struct {
-    std::string in, out;
-    int mask, status;
-    std::string alert_part;
-  } rows[] = {
+  const struct { std::string in, out; int mask, status; std::string alert_part; } rows[] = {
       {in, dir + "no/such/dir/out.torvix", 0, -102, "\"" + dir + "no/such/dir/out.torvix\""},
       {dir + "missing.fa", dir + "never.torvix", 0, -101, "\"" + dir + "missing.fa\""},
       {in, "/dev/full", 0, -103, "\"/dev/full\""},
       {in, dir + "masked.torvix", 1, -102, "\"" + in + ".masked\""},
-      {bad, dir + "bad.torvix", 0, -25, "An error occurred while reading the input file. It might not be a "
-                                        "valid fasta file.\nFile position: line 4"},
+      {bad, dir + "bad.torvix", 0, -25,
+       "An error occurred while reading the input file. It might not be a valid fasta file.\nFile position: line 4"},
   };
   for (const auto &row : rows) {
     select_item(choice_mask_Seq, row.mask);
@@ -118,20 +124,6 @@ TEST_F(RunAnalysis, FailuresAbortTheRunWithAnAlertNamingTheFileOrLine)
   const std::string output = read_file(dir + "bad.torvix");
   EXPECT_EQ(output.rfind(header_start, 0), 0u);
   EXPECT_EQ(output.find(trailer), std::string::npos);
-}
-
-TEST_F(RunAnalysis, StopEndsTheRunAfterTheRecordWithoutTrailer)
-{
-  const std::string in = scratch_dir() + "/stop.fa", out = scratch_dir() + "/stop.torvix";
-  write_file(in, ">r1\nACGTACGT\n>r2\nACGTACGT\n>r3\nACGTACGT\n");
-  const auto result = run(in, out, true);
-  EXPECT_EQ(result.first, 1);
-  // The pattern length is that of the search's last status.
-  EXPECT_TRUE(result.second.rfind("1\nr1\n", 0) == 0 && ends_with(result.second, "\nstopped by the user"));
-  const std::string output = read_file(out);
-  EXPECT_EQ(output.rfind(header_start, 0), 0u);
-  EXPECT_EQ(output.find(trailer), std::string::npos);
-  EXPECT_EQ(output.find(">r2"), std::string::npos);
 }
 
 TEST_F(RunAnalysis, RunAnalysisChecksFirstAndStopsOnlyWhenTheUserConfirms)
