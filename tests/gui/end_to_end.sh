@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# Drives torvix_gui as a user would (run it under xvfb-run -a):
-#   end_to_end.sh TORVIX_GUI TORVIX
-# Run 1 types the file names, changes an option and runs the analysis: its
-# output must be byte for byte what torvix writes for the same parameters.
-# Quitting must write the user's default preference file, and a new start
-# must take the options from it. Run 2 is stopped during a long record: its
-# output must end without the trailer.
+# end_to_end.sh TORVIX_GUI TORVIX, under xvfb-run -a, drives torvix_gui as a user would. Run 1's
+# output must be byte for byte torvix's for the same parameters; quitting must write the user's
+# default preference file, which the next start reads. Run 2, stopped, must end without the trailer.
 set -u
 gui=$(realpath "$1")
 cli=$(realpath "$2")
@@ -16,23 +12,24 @@ mkdir -p "$HOME"
 # shellcheck source=gui_driver.sh
 . "$(dirname "$0")/gui_driver.sh"
 fail() { echo "FAILED: $*" >&2; exit 1; }
+wait_for() { # tenths-of-a-second command...: until the command succeeds
+  local n=$1; shift
+  for _ in $(seq 1 "$n"); do "$@" && return 0; sleep 0.1; done; return 1
+}
 holds_open() { [ -n "$(find /proc/"$gui_pid"/fd -lname "$1" 2> /dev/null)" ]; }
 visible() { xdotool search --onlyvisible --name "$1" 2> /dev/null | sort; }
+written() { [ -e "$1" ] && ! holds_open "$1"; }
+no_progress_window() { [ -z "$(visible "^$progress_title\$")" ]; }
+new_window() { [ "$(visible '')" != "$before" ]; }
+gone() { ! kill -0 "$gui_pid" 2> /dev/null; }
 
 # Waits for the end of the run writing to $1, then closes the progress window
 # with its button, which reads "Close" by then.
 end_run() {
-  for _ in $(seq 1 1200); do
-    [ -e "$1" ] && ! holds_open "$1" && break
-    sleep 0.1
-  done
+  wait_for 1200 written "$1"
   sleep 0.5
   click "$progress" $stop_button
-  for _ in $(seq 1 50); do
-    [ -z "$(visible "^$progress_title\$")" ] && return 0
-    sleep 0.1
-  done
-  fail "the run writing $1 did not end, or its window did not close"
+  wait_for 50 no_progress_window || fail "the run writing $1 did not end, or its window did not close"
 }
 
 # Clicks a button and answers the question it opens (the new, untitled
@@ -42,11 +39,9 @@ confirm() { # window x y
   local before
   before=$(visible '')
   click "$@"
-  for _ in $(seq 1 300); do
-    [ "$(visible '')" != "$before" ] && sleep 0.2 && xdotool key Return && return 0
-    sleep 0.1
-  done
-  fail "no question appeared"
+  wait_for 300 new_window || fail "no question appeared"
+  sleep 0.2
+  xdotool key Return
 }
 
 start_gui() {
@@ -57,11 +52,7 @@ start_gui() {
 }
 quit_gui() {
   confirm "$main" $quit_button
-  for _ in $(seq 1 100); do
-    kill -0 $gui_pid 2> /dev/null || break
-    sleep 0.1
-  done
-  kill -0 $gui_pid 2> /dev/null && fail "torvix_gui did not quit"
+  wait_for 100 gone || fail "torvix_gui did not quit"
   wait $gui_pid || fail "torvix_gui quit with status $?"
 }
 
@@ -77,7 +68,6 @@ for r in 1 2 3; do
   echo
 done > "$in"
 (echo ">long" && head -c 30000000 /dev/urandom | tr '\000-\377' "$acgt" | fold -w 80 && echo) > "$long"
-
 
 start_gui
 retype_field "$main" $input_field 0 "$in"
