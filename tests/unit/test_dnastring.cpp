@@ -1,20 +1,11 @@
 // Unit normal forms and unit-length names: the same repeat must get the same
 // unit text from every phase and strand, non-primitive units must be
 // recognised, and the name column must keep its width.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "engine/CDnaString.h"
-#include "engine/Csat.h"
-#include "params/global-types-and-parameters.h"
+#include "engine_test.h"
 #include "test_support.h"
 
-namespace {
-struct DnaStringTest : ::testing::Test {
-  void SetUp() override { init_param(); }
-};
-} // namespace
+using DnaStringTest = EngineTest;
 
 TEST_F(DnaStringTest, NormalFormsAreTheLeastRotationOnOneOrBothStrandsAndFlagPowers)
 {
@@ -32,10 +23,11 @@ TEST_F(DnaStringTest, NormalFormsAreTheLeastRotationOnOneOrBothStrandsAndFlagPow
   for (const auto &row : rows) {
     const CDnaString unit(row.unit);
     CDnaString one, both;
-    EXPECT_EQ(row.power, one.setToMinAlphaRepModCyclicPermOf(unit)) << row.unit;
-    EXPECT_EQ(row.least, text(one)) << row.unit;
-    EXPECT_EQ(row.power, both.setToMinAlphaRepModRevCompAndCyclicPermOf(unit)) << row.unit;
-    EXPECT_EQ(row.least_of_both_strands, text(both)) << row.unit;
+    SCOPED_TRACE(row.unit);
+    EXPECT_EQ(row.power, one.setToMinAlphaRepModCyclicPermOf(unit));
+    EXPECT_EQ(row.least, text(one));
+    EXPECT_EQ(row.power, both.setToMinAlphaRepModRevCompAndCyclicPermOf(unit));
+    EXPECT_EQ(row.least_of_both_strands, text(both));
   }
 }
 
@@ -57,13 +49,13 @@ TEST_F(DnaStringTest, ReverseComplementCoversIupacCodesAndCountsTheRest)
 
 TEST_F(DnaStringTest, RepeatNamesFillSixteenColumns)
 {
-  static const char seq[] = "ACGTACGTACGT";
   const char *names[] = {" ***  ERROR  ***", "  mononucleotide", "    dinucleotide", "   trinucleotide",
                          " tetranucleotide", " pentanucleotide", "  hexanucleotide", "    7-nucleotide",
                          "    8-nucleotide", "    9-nucleotide", "   10-nucleotide"};
+  load("ACGTACGTAC");
   Csat s;
   for (unsigned L = 0; L <= 10; ++L) {
-    s.init(seq + 1, seq + 1 + L);
+    s.init(at(0), at(L));
     EXPECT_EQ(names[L], captured_output([&](FILE *f) { s.print_repeat_name(f); }));
   }
 }

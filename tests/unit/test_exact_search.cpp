@@ -1,10 +1,7 @@
 // The exact search: which perfect repeats are found, how N runs are stepped
 // over and trimmed, and how accepted shorter units keep longer units out --
 // but only when the report will show them.
-#include <gtest/gtest.h>
-
 #include <array>
-#include <vector>
 
 #include "engine_test.h"
 

@@ -1,30 +1,20 @@
 // The overlap and perfection filters: which record of an overlapping pair
 // survives, and which perfections are kept, with the rejected records back in
 // the pool in the order they were removed.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <list>
-#include <string>
-#include <vector>
 
 #include "engine_test.h"
 
-namespace {
-
 using FiltersTest = EngineTest;
-
-struct repeat {
-  int left, right;
-  unsigned unit_length;
-  int score;
-  unsigned Ns;
-};
-
-} // namespace
 
 TEST_F(FiltersTest, FiltersKeepTheRightRecordsAndReturnTheOthersToThePool)
 {
+  struct repeat {
+    int left, right;
+    unsigned unit_length;
+    int score;
+    unsigned Ns;
+  };
   const struct {
     const char *fault;
     std::vector<repeat> list; // named A, B, C... in this order
@@ -58,11 +48,10 @@ TEST_F(FiltersTest, FiltersKeepTheRightRecordsAndReturnTheOthersToThePool)
     CsatContainer list(pool);
     std::vector<Csat *> made;
     for (const repeat &r : row.list) {
-      made.push_back(pool.get_new(seq + r.left, seq + r.left + r.unit_length));
+      list.push_back(made.emplace_back(pool.get_new(seq + r.left, seq + r.left + r.unit_length)));
       made.back()->pos_right = seq + r.right;
       made.back()->score = r.score;
       made.back()->Ns = r.Ns;
-      list.push_back(made.back());
     }
     row.perfection_filter ? c.filter_perfection(list) : c.remove_hidden(list);
     auto names = [&](const std::list<Csat *> &l) {
@@ -71,7 +60,8 @@ TEST_F(FiltersTest, FiltersKeepTheRightRecordsAndReturnTheOthersToThePool)
         s += static_cast<char>('A' + (std::find(made.begin(), made.end(), r) - made.begin()));
       return s;
     };
-    EXPECT_EQ(row.kept, names(list)) << row.fault;
-    EXPECT_EQ(row.removed, names(pool.free_list)) << row.fault;
+    SCOPED_TRACE(row.fault);
+    EXPECT_EQ(row.kept, names(list));
+    EXPECT_EQ(row.removed, names(pool.free_list));
   }
 }

@@ -1,23 +1,14 @@
 // The character reader and the FASTA reader: block boundaries, line ends,
 // push-back, normalisation, gap bookkeeping and the masked-file writer.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <random>
-#include <string>
 
 #include "input/CFile.h"
-#include "input/CSequence_Mol.h"
-#include "params/global-types-and-parameters.h"
+#include "engine_test.h"
 #include "test_support.h"
 
 namespace {
 
-class InputTest : public ::testing::Test
-{
-protected:
-  void SetUp() override { init_param(); }
-};
+using InputTest = EngineTest;
 
 const std::string A80(80, 'A');
 
@@ -39,30 +30,20 @@ std::string outcome(const CFile &in, const CSequence_Mol &r)
 TEST_F(InputTest, EveryByteIsReadOnceWithLineEndsFoldedEvenAcrossBlockBoundaries)
 {
   const unsigned B = CFile::buffer_size;
-  // 2.5 blocks of text with every kind of line end, in random places.
-  std::mt19937 rng(7);
-  std::string noise, folded;
-  while (noise.size() < 2 * B + B / 2) {
-    const unsigned r = rng() % 100;
-    noise += r < 3 ? "\r\n" : r < 5 ? "\r" : r < 8 ? "\n" : std::string(1, "ACGTN>; \t"[rng() % 9]);
-  }
-  noise += 'A'; // a final CR is read without a peek; see below
-  for (size_t i = 0; i < noise.size(); ++i) {
-    if (noise[i] == '\r' && i + 1 < noise.size() && noise[i + 1] == '\n')
-      ++i;
-    folded += noise[i] == '\r' ? '\n' : noise[i];
+  // 2.5 blocks of text with every kind of line end, at another offset in every block.
+  std::string mix, folded;
+  while (mix.size() < 2 * B + B / 2) {
+    mix += "ACGT\r\nN>;\rT \t\nG";
+    folded += "ACGT\nN>;\nT \t\nG";
   }
   const struct {
     std::string content, expected;
   } rows[] = {
       {"", ""},
-      {"A\r\nB", "A\nB"},
-      {"A\rB", "A\nB"},
-      {"A\nB", "A\nB"},
       {std::string(B - 1, 'A') + "\r\nB", std::string(B - 1, 'A') + "\nB"}, // CR LF split by a refill
       {std::string(B - 1, 'A') + "\rCB", std::string(B - 1, 'A') + "\nCB"}, // lone CR at a block end
       {std::string(B, 'A') + "\nTG", std::string(B, 'A') + "\nTG"},         // push-back right after a refill
-      {noise, folded},
+      {mix, folded},
   };
   for (const auto &row : rows) {
     scratch_file f(row.content);
@@ -83,7 +64,7 @@ TEST_F(InputTest, EveryByteIsReadOnceWithLineEndsFoldedEvenAcrossBlockBoundaries
   }
 }
 
-TEST_F(InputTest, AFinalCrEndsTheInputAtOnce)
+TEST_F(InputTest, AFinalCrIsReadOnceAndEndsTheInput)
 {
   scratch_file lone_cr("A\r");
   CFile in(lone_cr.c_str());
@@ -113,16 +94,12 @@ TEST_F(InputTest, RecordsReadBackNormalisedWithTheirGapsOrFailAtTheOffendingLine
       {">r\nuUacgtACGT\nNXRYKMSWBDHV?nxrykmswbdhv\n", "r", "r|r||TTACGTACGT" + std::string(25, 'N') + "| end"},
       {"\n  # a comment\n#another\n\n>r\nAC\n", "r", "r|r||AC| end"},
       {">r\nAC\n#late\n", "r", "error at line 3"},
-      {"# nothing\n# here\n", "r", "error at line 3"},
       {"#c\nACGT\n", "r", "error at line 2"},
       {">last record", "r", "last record|last|record|| end", ">last record\n"},
       {">a\nAC\n>b\nGT", "rr", "b|b||GT| end"},
       {">a x\nAC\n>", "rr", "|||| end"}, // an empty unnamed record, not a copy of the one before
-      {"", "r", "error at line 1"},
       {"  \n\n \t\n", "c", "error at line 4"},
-      {">r\nACGT\nAC GT\nAC1T\n", "r", "error at line 4"},
       {">r\r\nAC>GT\r\n", "c", "error at line 2"},
-      {std::string(">r\nAC\0GT\n", 10), "r", "error at line 2"},
       {"ACGT\n", "r", "error at line 1"},
       {">x\n" + A80 + A80 + "\n", "r", "x|x||" + A80 + A80 + "| end", ">x\n" + A80 + "\n" + A80 + "\n"},
       {">g\n-" + std::string(78, 'C') + "**G\nT-*-\n", "r", "g|g||" + std::string(78, 'C') + "GT|0 79 80 83 84 85 end",
@@ -134,7 +111,8 @@ TEST_F(InputTest, RecordsReadBackNormalisedWithTheirGapsOrFailAtTheOffendingLine
     CSequence_Mol r;
     for (const char *m = row.modes; *m; ++m)
       *m == 'r' ? r.readFastaSequence_toupper_ambig2N_removegaps(in) : r.readFastaSequence_toupper_ambig2N_gaps2N(in);
-    EXPECT_EQ(row.outcome, outcome(in, r)) << row.content.substr(0, 40);
+    SCOPED_TRACE(row.content.substr(0, 40));
+    EXPECT_EQ(row.outcome, outcome(in, r));
     if (in.fail() && !in.eof())
       continue;
     const std::string seq = text(r.seq);

@@ -1,11 +1,6 @@
 // The report of one repeat where the whole-program cases do not reach: an
 // alignment with events of every kind in every format, the gate that keeps
 // repeats out of the report, and the internal errors.
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <string>
-
 #include "params/exit_status.h"
 #include "engine_test.h"
 #include "test_support.h"
@@ -41,10 +36,8 @@ TEST_F(ReportTest, EveryFormatShowsTheEventsAndCountsOfAnImperfectRepeat)
   load("CCACGATGNCGACTT");
   repeat(2, 13, 3);
   sat.score = 3;
-  sat.mismatches = 1;
-  sat.insertions = 1;
+  sat.mismatches = sat.insertions = sat.Ns = 1;
   sat.deletions = 2;
-  sat.Ns = 1;
   for (auto e : std::initializer_list<alignment_event>{{at(6), 'M'}, {at(9), 'D'}, {at(9), 'I'}, {at(13), 'D'}})
     sat.alignment.push_back(e);
   const struct {
@@ -60,6 +53,7 @@ TEST_F(ReportTest, EveryFormatShowsTheEventsAndCountsOfAnImperfectRepeat)
        "   ACGACGAC-GAC   \n"},
       {3, true, "chr\t3\t58.333\t3\t13\t11\t  4.000\t3\t1\t1\t2\t.\tACG\tACGATGNCGAC\tCC\tTT\n"},
       {4, true, ">chr 3 13 3 3 13 4.000 3 58.333 1 1 2\nCCACGATGNCGACTT\n"},
+      {5, false, "Internal error. Unknown output format. Please report this bug"},
   };
   global_print_sat_seq_mode = 2;
   global_flanking = 2;
@@ -70,9 +64,10 @@ TEST_F(ReportTest, EveryFormatShowsTheEventsAndCountsOfAnImperfectRepeat)
   }
 }
 
-TEST_F(ReportTest, UnitAndPerfectionGateDropsTheRightRepeatsByUnitMode)
+TEST_F(ReportTest, UnitAndPerfectionGateDropsTheRightRepeatsAndGffShowsUnitsOfUpToFiftyBases)
 {
-  load("ACACACACACACACACACACAAAAAAAACACACA");
+  const std::string unit50 = std::string(49, 'A') + "C";
+  load("ACACACACACACACACACACAAAAAAAACACACA" + unit50 + unit50);
   const struct {
     int unit_mode;
     unsigned left, right, L;
@@ -91,8 +86,7 @@ TEST_F(ReportTest, UnitAndPerfectionGateDropsTheRightRepeatsByUnitMode)
       {2, 0, 20, 2, nullptr, 2, 90.5f, 100},
       {2, 0, 20, 2, "AC", 2, 90, 90}, // 18/20 = 90: both bounds are inclusive
   };
-  global_print_sat_mode = 0;
-  global_print_sat_seq_mode = 0;
+  global_print_sat_mode = global_print_sat_seq_mode = 0;
   for (const auto &row : rows) {
     global_report_unit_mode = row.unit_mode;
     global_min_perfection = row.min_perfection;
@@ -100,39 +94,26 @@ TEST_F(ReportTest, UnitAndPerfectionGateDropsTheRightRepeatsByUnitMode)
     repeat(row.left, row.right, row.L);
     sat.Ns = row.Ns;
     const std::string out = report();
-    EXPECT_EQ(row.unit != nullptr, sat.is_reported()) << "mode " << row.unit_mode << " at " << row.left;
-    if (row.unit)
-      EXPECT_EQ(std::string(" unit ") + row.unit + "\n", out.substr(out.rfind(" unit "))) << row.unit_mode;
-    else
-      EXPECT_EQ("", out) << "mode " << row.unit_mode << " at " << row.left;
+    SCOPED_TRACE("mode " + std::to_string(row.unit_mode) + " at " + std::to_string(row.left));
+    EXPECT_EQ(row.unit != nullptr, sat.is_reported());
+    EXPECT_EQ(row.unit ? std::string(" unit ") + row.unit + "\n" : "",
+              out.substr(std::min(out.size(), out.rfind(" unit "))));
   }
-}
-
-TEST_F(ReportTest, GffShowsUnitsOfUpToFiftyBases)
-{
-  const std::string unit = std::string(49, 'A') + "C";
-  load(unit + unit + "G");
+  init_param();
   global_print_sat_mode = 2;
-  repeat(0, 100, 50);
+  repeat(34, 134, 50);
   const std::string out = report();
-  EXPECT_EQ("unit " + unit + "\"\n", out.substr(out.rfind("unit ")));
+  EXPECT_EQ("unit " + unit50 + "\"\n", out.substr(out.rfind("unit ")));
 }
 
-TEST_F(ReportTest, InternalErrorsEndTheRepeatOrTheProcess)
+TEST_F(ReportTest, ABadPerfectionModeEndsTheProcessBeforeAnythingIsWritten)
 {
   load("ACACACACAC");
   repeat(0, 10, 2);
-  global_print_sat_mode = 5;
-  EXPECT_EQ("Internal error. Unknown output format. Please report this bug", report());
-
-  global_print_sat_mode = 1;
   global_N_and_perfection_mode = 3;
   scratch_file out("");
-  EXPECT_EXIT(
-      {
-        unsigned gap_cursor = 0;
-        sat.report_sat(std::fopen(out.c_str(), "w"), record, gap_cursor);
-      },
-      ::testing::ExitedWithCode(exit_bad_perfection_mode), "");
-  EXPECT_EQ(EOF, std::ifstream(out.path).peek()) << "nothing may be written before the process ends";
+  unsigned gap_cursor = 0;
+  EXPECT_EXIT(sat.report_sat(std::fopen(out.c_str(), "w"), record, gap_cursor),
+              ::testing::ExitedWithCode(exit_bad_perfection_mode), "");
+  EXPECT_EQ(EOF, std::ifstream(out.path).peek());
 }

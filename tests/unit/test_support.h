@@ -5,31 +5,25 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include <unistd.h>
 
 #include "input/growable.h"
 
-// A file in a private temporary folder, removed with the object.
-class scratch_file
-{
-public:
+// A file holding content, removed with the object.
+struct scratch_file {
   explicit scratch_file(const std::string &content)
   {
     char tmpl[] = "/tmp/torvix-test-XXXXXX";
-    dir = mkdtemp(tmpl);
-    path = dir + "/file.fa";
-    FILE *f = std::fopen(path.c_str(), "wb");
-    std::fwrite(content.data(), 1, content.size(), f);
-    std::fclose(f);
+    ::close(mkstemp(tmpl));
+    path = tmpl;
+    std::ofstream(path, std::ios::binary) << content;
   }
-  ~scratch_file() { std::system(("rm -rf '" + dir + "'").c_str()); }
-  scratch_file(const scratch_file &) = delete;
-  scratch_file &operator=(const scratch_file &) = delete;
+  ~scratch_file() { std::remove(path.c_str()); }
   const char *c_str() const { return path.c_str(); }
-
-  std::string dir, path;
+  std::string path;
 };
 
 // Everything written to a stream by fn, as text.
