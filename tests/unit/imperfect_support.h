@@ -1,11 +1,13 @@
 // Helpers for the tests of the imperfect extension and searches: a record
 // whose sequence buffer ends exactly at its last base, so that the sanitizer
-// catches any read past either end, and a readable summary of a repeat.
+// catches any read past either end, a readable summary of a repeat, and
+// random repeats to align.
 #ifndef TORVIX_TESTS_IMPERFECT_SUPPORT_H
 #define TORVIX_TESTS_IMPERFECT_SUPPORT_H
 
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "engine/Csat.h"
@@ -38,13 +40,41 @@ inline std::string summary(const Csat &s, const char *seq_begin)
                   std::to_string(s.pos_right - seq_begin - 1) + " s" + std::to_string(s.score) +
                   " m" + std::to_string(s.mismatches) + " i" + std::to_string(s.insertions) +
                   " d" + std::to_string(s.deletions) + " n" + std::to_string(s.Ns) + " [";
-  for (unsigned k = 0; k < s.alignment.size(); ++k) {
-    if (k)
-      t += ' ';
-    t += s.alignment[k].kind;
-    t += std::to_string(s.alignment[k].pos - seq_begin);
-  }
+  for (unsigned k = 0; k < s.alignment.size(); ++k)
+    t += (k ? " " : "") + std::string(1, s.alignment[k].kind) +
+         std::to_string(s.alignment[k].pos - seq_begin);
   return t + "]";
+}
+
+inline std::string random_bases(std::mt19937 &rng, unsigned n)
+{
+  std::string s;
+  for (unsigned k = 0; k < n; ++k)
+    s += "ACGT"[rng() % 4];
+  return s;
+}
+
+// Copies of unit with substitutions, insertions, deletions and short N runs
+// at the given rate in percent.
+inline std::string planted_repeat(std::mt19937 &rng, const std::string &unit, unsigned copies,
+                                  unsigned rate)
+{
+  std::string s;
+  for (unsigned c = 0; c < copies; ++c)
+    for (char x : unit) {
+      const unsigned dice = rng() % 100;
+      if (dice < rate / 4)
+        continue;
+      if (dice < rate / 2)
+        s += "ACGT"[rng() % 4];
+      else if (dice < 3 * rate / 4)
+        s += std::string(1 + rng() % 3, 'N');
+      else if (dice < rate)
+        s += x, s += "ACGT"[rng() % 4];
+      else
+        s += x;
+    }
+  return s;
 }
 
 #endif

@@ -1,143 +1,231 @@
-// The direct imperfect search: which windows become seeds, which repeats are
-// kept, and how the marking array keeps longer units out of found repeats.
+// The two imperfect search modes: which windows or exact seeds are grown,
+// which repeats are kept, how the marking array keeps longer units out of
+// found repeats, and the work budget that gives up a pathological record.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
-#include "engine/CSearchController.h"
-#include "imperfect_support.h"
-#include "params/global-types-and-parameters.h"
 #include "engine_test.h"
+#include "imperfect_support.h"
+#include "test_support.h"
 
 namespace {
+
+using list = std::vector<std::string>;
+using options = void (*)();
+
+const char both_stages[] = "  Searching for exact repeats.\n  Extend exact to imperfect repeats.\n";
 
 class ImperfectSearchTest : public EngineTest
 {
 protected:
-
-  // The records the search leaves in its list, in list order, each as
-  // "unit length:unit offset summary".
-  static std::vector<std::string> search(const std::string &bases)
+  // The records the search of mode 1 (extendExact) or 2 (imperfect) leaves in
+  // its list, in list order, each as "Lunit length@unit offset summary";
+  // messages holds what it wrote to standard error.
+  list search(const std::string &bases, int mode)
   {
     tight_record r(bases);
     CSearchController::reset_minimum_arrays(); // tables sized by the options in force
     CSearchController ctl(1, r.mol);
-    ctl.complete_imperfect_search(stdout);
+    testing::internal::CaptureStderr();
+    if (mode == 1)
+      ctl.search_exact_and_extend_to_imperfect_repeats();
+    else
+      ctl.complete_imperfect_search(stdout);
+    messages = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(ctl.exactSATList.empty());
-    std::vector<std::string> found;
+    EXPECT_EQ(CSearchController::minScores_user, CSearchController::minScores);
+    EXPECT_EQ(CSearchController::minLengths_user, CSearchController::minLengths);
+    list found;
     for (const Csat *s : ctl.imperfectSATList)
       found.push_back("L" + std::to_string(s->unit_length()) + "@" +
                       std::to_string(s->unit_begin - r.begin()) + " " + summary(*s, r.begin()));
     return found;
   }
+
+  std::string messages;
 };
 
-using list = std::vector<std::string>;
+void no_minimum_score() { global_min_score = global_min_score_bx = 0; }
 
 } // namespace
 
-TEST_F(ImperfectSearchTest, DinucleotideWithOneMismatchIsFoundOnceWithoutLongerUnits)
+TEST_F(ImperfectSearchTest, EachModeKeepsExactlyTheRepeatsItsWindowsAndSeedsGrowInto)
 {
-  EXPECT_EQ(list{"L2@3 3-18 s8 m1 i0 d0 n0 [M11]"}, search("GGTACACACACGCACACACTTG"));
+  const struct {
+    const char *what;
+    int mode;
+    const char *bases;
+    options set;
+    list expected;
+  } rows[] = {
+      {"dinucleotide with a mismatch, once, no longer unit", 2, "GGTACACACACGCACACACTTG", nullptr,
+       {"L2@3 3-18 s8 m1 i0 d0 n0 [M11]"}},
+      {"trinucleotide with a mismatch, once", 2, "CAGCAGCAGCAGTAGCAGCAGCAGGT", nullptr,
+       {"L3@0 0-23 s15 m1 i0 d0 n0 [M12]"}},
+      {"run of eight A, once by its own pass", 2, "AAAAAAAA", nullptr, {"L1@0 0-7 s7 m0 i0 d0 n0 []"}},
+      {"run of eight A inside", 2, "CAAAAAAAAC", nullptr, {"L1@1 1-8 s7 m0 i0 d0 n0 []"}},
+      {"run of six A scores 5", 2, "AAAAAA", nullptr, {}},
+      {"unit range 1: only the mononucleotide pass", 2, "AAAAAAAAGTCACACACACACACACAC",
+       [] { global_min_unit_length = global_max_unit_length = 1; }, {"L1@0 0-7 s7 m0 i0 d0 n0 []"}},
+      {"unit range 2", 2, "AAAAAAAAGTCACACACACACACACAC",
+       [] { global_min_unit_length = global_max_unit_length = 2; },
+       {"L2@10 10-26 s15 m0 i0 d0 n0 []"}},
+      {"sequence of one window: nothing", 2, "ACGT",
+       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 4; }, {}},
+      {"shorter than a window", 2, "ACG",
+       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 4; }, {}},
+      {"one base after the window", 2, "ACGTA",
+       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 4; },
+       {"L4@0 0-4 s1 m0 i0 d0 n0 []"}},
+      {"a free window at the end is no window", 2, "ACGTGCAT",
+       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 4; },
+       {"L4@0 0-3 s0 m0 i0 d0 n0 []"}},
+      {"one base: nothing", 2, "A", [] { no_minimum_score(), global_max_unit_length = 1; }, {}},
+      {"the last base is never a window start", 2, "AC",
+       [] { no_minimum_score(), global_max_unit_length = 1; }, {"L1@0 0-0 s0 m0 i0 d0 n0 []"}},
+      {"empty", 2, "", nullptr, {}},
+      {"only N", 2, "NNNNNNNNNNNNNNNNNNNNNNNN", no_minimum_score, {}},
+      {"windows holding N are skipped, the repeat spans them", 2, "ACACACACNCACACACNNNN", nullptr,
+       {"L2@0 0-15 s13 m0 i0 d0 n1 []"}},
+      {"N runs at the ends are trimmed", 2, "NNNACACACACACACACNN", nullptr,
+       {"L2@3 3-16 s12 m0 i0 d0 n0 []"}},
+      {"only the window between the Ns", 2, "GNTCA",
+       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 2; },
+       {"L2@2 2-3 s0 m0 i0 d0 n0 []"}},
+      {"run touching both ends", 2, "TTTTTTTTTTTT", nullptr, {"L1@0 0-11 s11 m0 i0 d0 n0 []"}},
+      {"trinucleotide touching both ends", 2, "GATGATGATGATGATGAT", nullptr,
+       {"L3@0 0-17 s15 m0 i0 d0 n0 []"}},
+      {"deletion, both ends", 2, "ACACACACCACACA", nullptr, {"L2@0 0-13 s7 m0 i0 d1 n0 [D8]"}},
+      {"a found repeat keeps longer units out", 2, "TTACACACACACACACACACACACACTT", nullptr,
+       {"L2@2 2-25 s22 m0 i0 d0 n0 []"}},
+      // The dinucleotide window at the end of the A run must be tried, so that
+      // the repeat gets the unit of its first window (AC at 7, not CA at 8).
+      {"mononucleotide marks cleared before longer units", 2, "AAAAAAAACACACACACACA", nullptr,
+       {"L1@0 0-7 s7 m0 i0 d0 n0 []", "L2@7 7-19 s11 m0 i0 d0 n0 []"}},
+      {"event positions stay open for windows", 2, "AAAAAAAAGAAAAAAAA",
+       [] { no_minimum_score(), global_max_unit_length = 1; },
+       {"L1@0 0-16 s10 m1 i0 d0 n0 [M8]", "L1@8 8-8 s0 m0 i0 d0 n0 []"}},
+      // No window of the left flank is free of N: the seed lies in the middle.
+      {"events of both directions sorted", 2, "ANGANGANGTCGACGACGACGACGACGTCGACGA", nullptr,
+       {"L3@10 0-33 s16 m2 i0 d0 n3 [M9 M27]"}},
+      {"no seed", 1, "ACGTTGCA", nullptr, {}},
+      {"empty", 1, "", nullptr, {}},
+      {"a seed below the user score is dropped", 1, "GGACACACTT", nullptr, {}},
+      {"the same seed under a lower score", 1, "GGACACACTT", [] { global_min_score = 4; },
+       {"L2@2 2-7 s4 m0 i0 d0 n0 []"}},
+      {"Ns at both ends trimmed", 1, "NNACACACACACACNN", nullptr, {"L2@2 2-13 s10 m0 i0 d0 n0 []"}},
+      {"Ns at the end trimmed", 1, "TTACACACACACACNN", nullptr, {"L2@2 2-13 s10 m0 i0 d0 n0 []"}},
+      {"Ns inside counted", 1, "TTACACANNCACACACGG", nullptr, {"L2@2 2-15 s10 m0 i0 d0 n2 []"}},
+      {"events sorted by position", 1, "ACGACGTCGACGACGACGACGACGTCGACGA", nullptr,
+       {"L3@7 0-30 s16 m2 i0 d0 n0 [M6 M24]"}},
+      {"every seed below the user score grows across the mismatch", 1, "ACACACGCACACAC", nullptr,
+       {"L2@0 0-13 s6 m1 i0 d0 n0 [M6]", "L2@1 0-13 s6 m1 i0 d0 n0 [M6]",
+        "L2@2 0-13 s6 m1 i0 d0 n0 [M6]", "L2@3 0-13 s6 m1 i0 d0 n0 [M6]",
+        "L2@4 0-13 s6 m1 i0 d0 n0 [M6]", "L2@7 0-13 s6 m1 i0 d0 n0 [M6]",
+        "L2@8 0-13 s6 m1 i0 d0 n0 [M6]", "L2@9 0-13 s6 m1 i0 d0 n0 [M6]",
+        "L2@10 0-13 s6 m1 i0 d0 n0 [M6]", "L2@11 0-13 s6 m1 i0 d0 n0 [M6]"}},
+  };
+  for (const auto &row : rows) {
+    init_param();
+    if (row.set)
+      row.set();
+    EXPECT_EQ(row.expected, search(row.bases, row.mode)) << row.what;
+    EXPECT_EQ(row.mode == 1 ? both_stages : messages, messages) << row.what;
+  }
 }
 
-TEST_F(ImperfectSearchTest, TrinucleotideWithOneMismatchIsFoundOnce)
+TEST_F(ImperfectSearchTest, UnmarkedExactSeedsOutsideThePerfectionRangeAddLongerUnitSeeds)
 {
-  EXPECT_EQ(list{"L3@0 0-23 s15 m1 i0 d0 n0 [M12]"}, search("CAGCAGCAGCAGTAGCAGCAGCAGGT"));
+  // With a maximum perfection below 100 no exact seed is marked, so the
+  // tetranucleotide and hexanucleotide windows inside the run seed too.
+  global_max_perfection = 99;
+  const list found = search("ACACACACACAC", 1);
+  ASSERT_FALSE(found.empty());
+  EXPECT_EQ("L2@0 0-11 s10 m0 i0 d0 n0 []", found.front());
+  bool longer = false;
+  for (const std::string &f : found)
+    longer = longer || f.compare(0, 2, "L4") == 0 || f.compare(0, 2, "L6") == 0;
+  EXPECT_TRUE(longer);
 }
 
-TEST_F(ImperfectSearchTest, MononucleotideRunIsFoundOnceByItsOwnPass)
+// The searches grow candidates with the set-up for a whole pass; the fast way
+// must find what the general way, taken under a reduction that leaves the
+// threshold at its floor, finds.
+TEST_F(ImperfectSearchTest, BothModesFindTheSameRepeatsOnTheFastAndTheGeneralPath)
 {
-  EXPECT_EQ(list{"L1@0 0-7 s7 m0 i0 d0 n0 []"}, search("AAAAAAAA"));
-  EXPECT_EQ(list{"L1@1 1-8 s7 m0 i0 d0 n0 []"}, search("CAAAAAAAAC"));
-  EXPECT_EQ(list{}, search("AAAAAA")) << "a run of 6 scores 5 beside its unit copy";
+  std::mt19937 rng(977);
+  size_t found = 0;
+  for (int round = 0; round < 150; ++round) {
+    init_param();
+    global_mismatch_score = -2 - int(rng() % 6);
+    global_indel_score = -2 - int(rng() % 6);
+    global_maximum_recursion_depth = 1 + int(rng() % 6);
+    global_prefer_longer_repeat = int(rng() % 2);
+    global_Ns_allowed_in_a_row = int(rng() % 4);
+    global_treat_Ns_as_missense = rng() % 5 == 0;
+    global_max_unit_length = 14;
+    std::string s;
+    for (unsigned part = 1 + rng() % 5; part > 0; --part)
+      s += random_bases(rng, rng() % 40) +
+           planted_repeat(rng, random_bases(rng, 1 + rng() % 14), 2 + rng() % 10, rng() % 30);
+    for (int mode = 1; mode <= 2; ++mode) {
+      SCOPED_TRACE(s + " mode " + std::to_string(mode));
+      global_maximum_scorereduction = infinite_score_reduction;
+      const list fast = search(s, mode);
+      global_maximum_scorereduction = static_cast<int>(s.size()) - 1;
+      EXPECT_EQ(search(s, mode), fast);
+      found += fast.size();
+    }
+  }
+  EXPECT_GT(found, 500u) << "too few repeats found to compare the paths";
 }
 
-TEST_F(ImperfectSearchTest, UnitRangeOfOneRunsOnlyTheMononucleotidePass)
+// A dinucleotide repeat with a substitution, insertion or deletion every 7
+// to 12 bases: every longer unit also aligns across the whole of it, so the
+// work grows with the square of its length.
+TEST_F(ImperfectSearchTest, ExhaustedBudgetAbandonsTheRecordWithoutTraceAndRealSequenceStaysBelowIt)
 {
-  global_min_unit_length = global_max_unit_length = 1;
-  EXPECT_EQ(list{"L1@0 0-7 s7 m0 i0 d0 n0 []"}, search("AAAAAAAAGTCACACACACACACACAC"));
-  global_min_unit_length = 2;
-  global_max_unit_length = 2;
-  EXPECT_EQ(list{"L2@10 10-26 s15 m0 i0 d0 n0 []"}, search("AAAAAAAAGTCACACACACACACACAC"));
-}
+  std::mt19937 rng(3);
+  std::string array;
+  for (size_t phase = 0; array.size() < 3000;) {
+    for (unsigned k = 7 + rng() % 6; k > 0; --k)
+      array += "AC"[phase++ % 2];
+    const unsigned edit = rng() % 3;
+    if (edit == 0)
+      array += "GT"[rng() % 2], ++phase;
+    else if (edit == 1)
+      array += "ACGT"[rng() % 4];
+    else
+      ++phase;
+  }
+  array.resize(3000);
+  std::string ordinary = random_bases(rng, 20000);
+  ordinary.replace(5000, 40, "CAGCAGCAGCAGTAGCAGCAGCAGCAGCAGCTGCAGCAGC");
+  tight_record r(array, "array"), o(ordinary, "random");
+  for (int mode = 1; mode <= 2; ++mode) {
+    SCOPED_TRACE("mode " + std::to_string(mode));
+    global_search_mode = mode;
+    auto run = [&](unsigned long long budget, bool abandon) {
+      return captured_output([&](FILE *out) {
+        CSearchController c(1, r.mol);
+        if (budget)
+          c.extension_budget = budget;
+        EXPECT_EQ(abandon, c.search_filter_and_report(out) == nullptr);
+        EXPECT_EQ(abandon, c.abandoned);
+        EXPECT_LT(c.extension_budget, CSearchController::extension_budget_for(3000));
+      });
+    };
+    const std::string full = run(0, false);
+    EXPECT_NE(std::string::npos, full.find("dinucleotide"));
+    EXPECT_EQ("", run(20000, true)) << "an abandoned record must not be reported in part";
+    EXPECT_EQ(full, run(0, false)) << "an abandoned search must leave no trace in the next one";
 
-TEST_F(ImperfectSearchTest, WindowNeedsABaseAfterIt)
-{
-  global_min_score = 0;
-  global_min_score_bx = 0;
-  global_min_unit_length = global_max_unit_length = 4;
-  EXPECT_EQ(list{}, search("ACGT"));
-  EXPECT_EQ(list{}, search("ACG"));
-  EXPECT_EQ(list{"L4@0 0-4 s1 m0 i0 d0 n0 []"}, search("ACGTA"));
-  // GCAT ends at the sequence end and is free, but is no window.
-  EXPECT_EQ(list{"L4@0 0-3 s0 m0 i0 d0 n0 []"}, search("ACGTGCAT"));
-  global_min_unit_length = global_max_unit_length = 1;
-  EXPECT_EQ(list{}, search("A"));
-  EXPECT_EQ(list{"L1@0 0-0 s0 m0 i0 d0 n0 []"}, search("AC"))
-      << "the last base is never a window start";
-}
-
-TEST_F(ImperfectSearchTest, NOnlyAndEmptyRecordsYieldNothing)
-{
-  EXPECT_EQ(list{}, search(""));
-  EXPECT_EQ(list{}, search("N"));
-  EXPECT_EQ(list{}, search("NNNNNNNNNNNNNNNNNNNNNNNN"));
-  global_min_score = 0;
-  global_min_score_bx = 0;
-  EXPECT_EQ(list{}, search("NNNNNNNNNNNNNNNNNNNNNNNN"));
-}
-
-TEST_F(ImperfectSearchTest, WindowsHoldingNAreNotSeedsButRepeatsSpanShortNRuns)
-{
-  // Every window holding the N is skipped; the repeat is grown over it from
-  // the windows beside it and trimmed where an N run touches its ends.
-  EXPECT_EQ(list{"L2@0 0-15 s13 m0 i0 d0 n1 []"}, search("ACACACACNCACACACNNNN"));
-  EXPECT_EQ(list{"L2@3 3-16 s12 m0 i0 d0 n0 []"}, search("NNNACACACACACACACNN"));
-  global_min_score = 0;
-  global_min_score_bx = 0;
-  global_min_unit_length = global_max_unit_length = 2;
-  EXPECT_EQ(list{"L2@2 2-3 s0 m0 i0 d0 n0 []"}, search("GNTCA"));
-}
-
-TEST_F(ImperfectSearchTest, RepeatsTouchingBothEndsAreFoundWholeInBothPasses)
-{
-  EXPECT_EQ(list{"L1@0 0-11 s11 m0 i0 d0 n0 []"}, search("TTTTTTTTTTTT"));
-  EXPECT_EQ(list{"L3@0 0-17 s15 m0 i0 d0 n0 []"}, search("GATGATGATGATGATGAT"));
-  EXPECT_EQ(list{"L2@0 0-13 s7 m0 i0 d1 n0 [D8]"}, search("ACACACACCACACA"));
-}
-
-TEST_F(ImperfectSearchTest, FoundRepeatKeepsLongerUnitWindowsOutOfItsStretch)
-{
-  // Without the marking, AC-repeat windows would seed ACAC, ACACAC, ... too.
-  EXPECT_EQ(list{"L2@2 2-25 s22 m0 i0 d0 n0 []"}, search("TTACACACACACACACACACACACACTT"));
-}
-
-TEST_F(ImperfectSearchTest, MononucleotideMarksAreClearedBeforeLongerUnits)
-{
-  // The dinucleotide window at the end of the A run lies inside the run's
-  // marks; it must be tried so that the repeat gets the unit of its first
-  // window (AC at 7), not that of a later one (CA at 8).
-  EXPECT_EQ((list{"L1@0 0-7 s7 m0 i0 d0 n0 []", "L2@7 7-19 s11 m0 i0 d0 n0 []"}),
-            search("AAAAAAAACACACACACACA"));
-}
-
-TEST_F(ImperfectSearchTest, EventPositionsOfAFoundRepeatStayOpenForWindows)
-{
-  // The mismatch inside the A run leaves its position free: with no minimum
-  // score the G there becomes a repeat of its own.
-  global_min_score = 0;
-  global_min_score_bx = 0;
-  global_max_unit_length = 1;
-  EXPECT_EQ((list{"L1@0 0-16 s10 m1 i0 d0 n0 [M8]", "L1@8 8-8 s0 m0 i0 d0 n0 []"}),
-            search("AAAAAAAAGAAAAAAAA"));
-}
-
-TEST_F(ImperfectSearchTest, EventsOfBothDirectionsAreSortedByPosition)
-{
-  // No window of the left flank is free of N, so the repeat is seeded in the
-  // middle and meets one mismatch on each side.
-  EXPECT_EQ(list{"L3@10 0-33 s16 m2 i0 d0 n3 [M9 M27]"},
-            search("ANGANGANG" "T" "CGACGACGACGACGACG" "T" "CGACGA"));
+    CSearchController c(1, o.mol);
+    captured_output([&](FILE *out) { EXPECT_NE(nullptr, c.search_filter_and_report(out)); });
+    EXPECT_GT(c.extension_budget, CSearchController::extension_budget_for(20000) - 20000)
+        << "real sequence charges less than one base per base";
+  }
 }

@@ -1,0 +1,150 @@
+// The exact and the direct imperfect search under a console layer whose
+// clock and stop button the test drives, in place of the terminal one:
+// progress lines at the fixed window starts, and a stop request, honoured
+// right after a progress line and between unit lengths, that ends the search
+// with what it found, sorted, with no record lost.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine_test.h"
+
+namespace {
+
+using status = std::vector<std::pair<unsigned, char>>; // (unit length, state) per line
+status lines;
+bool progress_due = false;
+int stop_after_questions = -1; // stop_requested() answers true after this many calls; -1: never
+int questions = 0;
+
+} // namespace
+
+void console_message(const char *) {}
+void report_status(unsigned, const char *, unsigned unit_length, char state)
+{
+  lines.emplace_back(unit_length, state);
+}
+bool check_report_status() { return progress_due; }
+void update_report_time() {}
+bool stop_requested() { return ++questions > stop_after_questions && stop_after_questions >= 0; }
+void good_bye(FILE *) {}
+void good_bye_on_error(int) {}
+
+namespace {
+
+class SearchStopTest : public EngineTest
+{
+protected:
+  // 1000 bases holding exactly three repeats: TG x 6 at 100, C x 10 at 400
+  // and AAG x 4 at 800. Elsewhere no base continues a period of up to 10 for
+  // more than four bases, which keeps every other score below 6.
+  void SetUp() override
+  {
+    EngineTest::SetUp();
+    std::string s;
+    std::mt19937 rng(2024);
+    while (s.size() < 1000) {
+      if (s.size() == 99)
+        s += "ATGTGTGTGTGTG";
+      else if (s.size() == 399)
+        s += "ACCCCCCCCCC";
+      else if (s.size() == 799)
+        s += "TAAGAAGAAGAAG";
+      const size_t i = s.size();
+      const unsigned first = rng() % 4;
+      char chosen = "ACGT"[first];
+      for (unsigned k = 0; k < 4; ++k) {
+        const char b = "ACGT"[(first + k) % 4];
+        bool continues_a_period = false;
+        for (size_t d = 1; d <= 10 && d <= i; ++d) {
+          size_t run = 0;
+          while (run < 4 && i - run > d && s[i - run - 1] == s[i - run - 1 - d])
+            ++run;
+          continues_a_period = continues_a_period || (run == 4 && s[i - d] == b);
+        }
+        if (!continues_a_period) {
+          chosen = b;
+          break;
+        }
+      }
+      s += chosen;
+    }
+    load(s.substr(0, 1000));
+    // Enough spare records that the search never allocates: the pool and the
+    // list together must hold all of them again afterwards.
+    std::vector<Csat *> taken(50);
+    for (Csat *&t : taken)
+      t = sat_alloc.get_new(nullptr, nullptr);
+    for (Csat *t : taken)
+      sat_alloc.push_back(t);
+  }
+};
+
+} // namespace
+
+TEST_F(SearchStopTest, ProgressComesAtFixedWindowStartsAndAStopKeepsWhatWasFoundSorted)
+{
+  const struct {
+    const char *what;
+    bool exact;
+    unsigned max_unit_length;
+    bool progress_due, N_first;
+    int stop_after_questions;
+    status lines;
+    int questions;
+    std::vector<long> starts;
+  } rows[] = {
+      {"exact: a line at window starts 0, 256, 512 and 768 of each pass, a question after each "
+       "and before each pass",
+       true, 3, true, false, -1, {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'r'}, {2, 'r'}, {2, 'r'},
+       {2, 'r'}, {2, 'r'}, {3, 'r'}, {3, 'r'}, {3, 'r'}, {3, 'r'}}, 15, {100, 400, 800}},
+      {"exact: stopped at the line at 512 of the pass of unit length 2, after the repeat at 100",
+       true, 3, true, false, 8, {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'r'}, {2, 'r'}, {2, 'r'},
+       {2, 'r'}, {2, 'a'}}, 9, {100, 400}},
+      {"exact: stopped before the pass of unit length 3", true, 10, false, false, 2, {{3, 'a'}}, 3,
+       {100, 400}},
+      {"imperfect: no line due", false, 10, false, false, -1, {}, 9, {100, 400, 800}},
+      {"imperfect: unit length 1 at starts 0, 256, 512, 768; the others before the pass and at "
+       "256, 512, 768",
+       false, 3, true, false, -1, {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'r'}, {2, 'r'}, {2, 'r'},
+       {2, 'r'}, {2, 'r'}, {3, 'r'}, {3, 'r'}, {3, 'r'}, {3, 'r'}}, 14, {100, 400, 800}},
+      {"imperfect: the first start 1 is no multiple of 256", false, 1, true, true, -1,
+       {{1, 'r'}, {1, 'r'}, {1, 'r'}}, 3, {400}},
+      {"imperfect: a stop in the mononucleotide pass ends each later pass at its first line",
+       false, 10, true, false, 0, {{1, 'r'}, {1, 'a'}, {2, 'r'}, {2, 'a'}, {2, 'a'}}, 3, {}},
+      {"imperfect: stopped at the line at 512", false, 1, true, false, 2,
+       {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'a'}}, 3, {400}},
+      {"imperfect: stopped between unit lengths 2 and 3; the dinucleotide repeat, found later, "
+       "comes first",
+       false, 10, true, false, 8, {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'r'}, {2, 'r'}, {2, 'r'},
+       {2, 'r'}, {2, 'r'}, {2, 'a'}}, 9, {100, 400}},
+  };
+  const char first_base = at(0)[0];
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.what);
+    lines.clear();
+    questions = 0;
+    progress_due = row.progress_due;
+    stop_after_questions = row.stop_after_questions;
+    global_max_unit_length = row.max_unit_length;
+    CSearchController::reset_minimum_arrays();
+    record.seq.data[0] = row.N_first ? 'N' : first_base;
+    const size_t pool_before = sat_alloc.size();
+    CSearchController c(7, record);
+    if (row.exact)
+      c.exact_search_2();
+    else
+      c.complete_imperfect_search(stdout);
+    const CsatContainer &found = row.exact ? c.exactSATList : c.imperfectSATList;
+    EXPECT_EQ(row.lines, lines);
+    EXPECT_EQ(row.questions, questions);
+    std::vector<long> starts;
+    for (const Csat *s : found)
+      starts.push_back(s->pos_left - at(0));
+    EXPECT_EQ(row.starts, starts);
+    EXPECT_EQ(pool_before, sat_alloc.size() + found.size()) << "records lost";
+  }
+}
