@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Inputs that have broken FASTA readers elsewhere: each must end with its
-# specified result or a clear error, never a crash or a hang.
-#   hostile_inputs.sh TORVIX
+# Inputs that have broken FASTA readers and repeat searches elsewhere: each
+# must end with its specified result or a clear error, never a crash, a hang or
+# a message among the results.
+#   hostile_inputs.sh TORVIX CASE
 set -u
 torvix=$(realpath "$1")
 work=$(mktemp -d)
@@ -10,11 +11,11 @@ cd "$work"
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
 
-# run NAME ARGS...: runs torvix under a time limit, keeps
-# standard output, standard error and the status as NAME.out/.err/.status.
+# run NAME ARGS...: runs torvix under a time limit, keeps standard output,
+# standard error and the status as NAME.out/.err/.status.
 run() {
   local name=$1; shift
-  timeout 120 "$torvix" "$@" > "$name.out" 2> "$name.err"
+  timeout 600 "$torvix" "$@" > "$name.out" 2> "$name.err"
   echo $? > "$name.status"
 }
 expect_status() { [ "$(cat "$1.status")" = "$2" ] || fail "$1: status $(cat "$1.status"), expected $2"; }
@@ -29,44 +30,77 @@ same_results() {
     fail "$1 and $2 give different results"
 }
 
-# NUL bytes inside a sequence line, and binary garbage.
-printf '>r1\nACGT\nAC\0GT\n' > nul.fa
-run nul nul.fa; expect_error_line nul 3
-head -c 100000 /dev/urandom > garbage.bin
-printf '>r\nACGT\n' | cat - garbage.bin > garbage.fa
-run garbage garbage.fa
-expect_status garbage 231
-for f in nul garbage; do grep -q "It might not be a valid fasta file." $f.err || fail "$f: no FASTA message"; done
+hostile_inputs() {
+  # NUL bytes inside a sequence line, binary garbage, only comment lines.
+  printf '>r1\nACGT\nAC\0GT\n' > nul.fa
+  run nul nul.fa; expect_error_line nul 3
+  head -c 100000 /dev/urandom | cat <(printf '>r\nACGT\n') - > garbage.fa
+  run garbage garbage.fa; expect_status garbage 231
+  for f in nul garbage; do grep -q "It might not be a valid fasta file." $f.err || fail "$f: no FASTA message"; done
+  printf '# one\n#two\n\n# three\n' > comments.fa
+  run comments comments.fa; expect_error_line comments 5
 
-# Only comment lines: no record at all.
-printf '# one\n#two\n\n# three\n' > comments.fa
-run comments comments.fa; expect_error_line comments 5
+  # A file without a final line end reads like one with it.
+  printf '>r1 x\nACACACACACACACACGTTAGGTAGGTAGGTAGG' > nolf.fa
+  printf '>r1 x\nACACACACACACACACGTTAGGTAGGTAGGTAGG\n' > lf.fa
+  for mode in exact extendExact imperfect; do
+    run nolf_$mode --searchMode $mode nolf.fa; run lf_$mode --searchMode $mode lf.fa
+    expect_status nolf_$mode 0; same_results nolf_$mode lf_$mode
+  done
 
-# A file without a final line end reads like one with it.
-printf '>r1 x\nACACACACACACACACGTTAGGTAGGTAGGTAGG' > nolf.fa
-printf '>r1 x\nACACACACACACACACGTTAGGTAGGTAGGTAGG\n' > lf.fa
-for mode in exact extendExact imperfect; do
-  run nolf_$mode --searchMode $mode nolf.fa; run lf_$mode --searchMode $mode lf.fa
-  expect_status nolf_$mode 0; same_results nolf_$mode lf_$mode
-done
+  # A CR LF pair split by the reader's 1,000,000-byte block boundary: after the
+  # 11-byte header and a first line of 10 bases, every 58th byte is a CR, one of
+  # them at offset 999,999.
+  { printf '>r1 split\r\nTTTTTTTTTT\r\n'
+    for i in $(seq 1 17300); do printf 'ACGATCGATTAGCAACGATCGATTAGCAACGATCGATTAGCAACGATCGATTAGCA\r\n'; done
+  } > crlf.fa
+  [ "$(od -An -c -j 999999 -N 2 crlf.fa | tr -d ' ')" = '\r\n' ] || fail "test input: no CR LF at the block boundary"
+  tr -d '\r' < crlf.fa > crlf_lf.fa
+  run crlf --searchMode exact crlf.fa; run crlf_lf --searchMode exact crlf_lf.fa
+  expect_status crlf 0; same_results crlf crlf_lf
 
-# A CR LF pair split by the reader's 1,000,000-byte block boundary: after the
-# 11-byte header and a first line of 10 bases, every 58th byte is a CR, one of
-# them at offset 999,999.
-{
-  printf '>r1 split\r\nTTTTTTTTTT\r\n'
-  line=ACGATCGATTAGCAACGATCGATTAGCAACGATCGATTAGCAACGATCGATTAGCA
-  for i in $(seq 1 17300); do printf '%s\r\n' "$line"; done
-} > crlf.fa
-[ "$(od -An -c -j 999999 -N 2 crlf.fa | tr -d ' ')" = '\r\n' ] || fail "test input: no CR LF at the block boundary"
-tr -d '\r' < crlf.fa > crlf_lf.fa
-run crlf --searchMode exact crlf.fa; run crlf_lf --searchMode exact crlf_lf.fa
-expect_status crlf 0; same_results crlf crlf_lf
+  # 100,000 records of one base each.
+  for i in $(seq 1 100000); do printf '>s%d\nA\n' $i; done > many.fa
+  run many many.fa; expect_status many 0
+  [ "$(grep -c '^# Analysis of sequence' many.out)" = 100000 ] || fail "many: not every record was reported"
+}
 
-# 100,000 records of one base each.
-for i in $(seq 1 100000); do printf '>s%d\nA\n' $i; done > many.fa
-run many many.fa
-expect_status many 0
-[ "$(grep -c '^# Analysis of sequence' many.out)" = 100000 ] || fail "many: not every record was reported"
+# A long imperfect dinucleotide repeat makes the work of the imperfect modes
+# grow with the square of its length: they must give up on the record with a
+# clear message and status -105, not hang; the exact mode, linear, must still
+# search it.
+long_imperfect_repeat_is_abandoned_not_a_hang() {
+  # 60,000 bases of (AC)n with a substitution, insertion or deletion every 7 to
+  # 12 bases, from a fixed pseudo-random sequence.
+  awk 'BEGIN {
+    x = 12345; n = 60000; s = ""; phase = 0
+    while (length(s) < n) {
+      x = (x * 1103515245 + 12345) % 2147483648; k = 7 + int(x / 65536) % 6
+      for (i = 0; i < k; i++) { s = s substr("AC", phase % 2 + 1, 1); phase++ }
+      x = (x * 1103515245 + 12345) % 2147483648; e = int(x / 65536) % 3
+      if (e == 0) { s = s "G"; phase++ } else if (e == 1) s = s "T"; else phase++
+    }
+    print ">array"; for (i = 1; i <= n; i += 60) print substr(s, i, 60)
+  }' > array.fa
+  for mode in imperfect extendExact; do
+    run $mode --searchMode $mode array.fa out.txt; expect_status $mode 151
+    grep -qx 'Sorry! The sequence "array" holds imperfect tandem repeats too long for this search mode:' $mode.err ||
+      fail "$mode: no message naming the sequence"
+    grep -q '^>array' out.txt && fail "$mode: part of the abandoned record was written"
+  done
+  run exact --searchMode exact array.fa out.txt; expect_status exact 0
+}
 
+# A buffer that cannot grow ends the run as a failure, with its message on
+# standard error only: 200 million bases under a 120 MB address-space limit.
+failed_growth_is_a_failure() {
+  ( ulimit -v 120000
+    { echo ">big"; head -c 200000000 /dev/zero | tr '\0' 'A'; echo; } | "$torvix" /dev/stdin > big.out 2> big.err )
+  echo $? > big.status; expect_status big 1
+  [ "$(tail -n 1 big.err)" = "Program aborded due to failed realloc!" ] || fail "last message line: $(tail -n 1 big.err)"
+  grep -q "aborded" big.out && fail "the message reached standard output"
+}
+
+declare -F "$2" > /dev/null || { echo "no case $2"; exit 2; }
+"$2"
 exit $failed
