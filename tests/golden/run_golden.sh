@@ -1,16 +1,11 @@
 #!/usr/bin/env bash
-# Runs one golden case: a folder holding `cmd` (one line: the program name,
-# then its arguments, file names relative to the folder), the inputs, and
-# expected.out, expected.err (the clock of progress lines written as
-# HH.MM.SS), expected.status and expected.NAME for every file NAME the run
-# creates or changes; all compared byte for byte.
-#
+# Runs one golden case in a scratch copy of its folder: `cmd` (the program
+# name, then its arguments), the inputs, and expected.out, expected.err (the
+# progress clock as HH.MM.SS), expected.status and expected.NAME for every file
+# NAME the run creates or changes, all compared byte for byte. A mismatch
+# leaves FILE.new beside the expected FILE; --update overwrites the expected
+# files instead; --program runs another build (torvix_legacy) against them.
 #   run_golden.sh [--update] --bin-dir DIR [--program NAME] CASE_DIR
-#
-# The run happens in a scratch copy of the folder. A mismatch leaves FILE.new
-# beside the expected FILE; --update overwrites the expected files instead.
-# --program runs the case with another build of the program (torvix_legacy)
-# against the same expectations.
 set -u
 update=0 bin_dir="" program=""
 while [ $# -gt 1 ]; do
@@ -43,19 +38,12 @@ done
 
 failed=0
 check() { # produced-file expected-file
-  if [ $update = 1 ]; then
-    cp "$1" "$2"
-  elif [ ! -e "$1" ]; then
-    echo "MISSING: the run wrote no ${1##*/}"; failed=1
-  elif [ ! -e "$2" ]; then
-    echo "UNEXPECTED: the run wrote ${1##*/}"; failed=1
-  elif ! cmp -s "$2" "$1"; then
-    cp "$1" "$2.new"
-    echo "DIFFERS: $2 (see $2.new)"
-    diff -u "$2" "$1" | head -40
-    failed=1
+  if [ $update = 1 ]; then cp "$1" "$2"
+  elif [ ! -e "$1" ]; then echo "MISSING: the run wrote no ${1##*/}"; failed=1
+  elif [ ! -e "$2" ]; then echo "UNEXPECTED: the run wrote ${1##*/}"; failed=1
+  elif cmp -s "$2" "$1"; then rm -f "$2.new"
   else
-    rm -f "$2.new"
+    cp "$1" "$2.new"; echo "DIFFERS: $2 (see $2.new)"; diff -u "$2" "$1" | head -40; failed=1
   fi
 }
 for f in "$scratch"/produced/*; do check "$f" "$case_dir/expected.${f##*/}"; done
