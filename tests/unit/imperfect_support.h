@@ -12,6 +12,7 @@
 
 #include "engine/Csat.h"
 #include "input/CSequence_Mol.h"
+#include "params/global-types-and-parameters.h"
 
 // A record holding exactly the given bases.
 class tight_record
@@ -44,6 +45,17 @@ inline std::string summary(const Csat &s, const char *seq_begin)
     t += (k ? " " : "") + std::string(1, s.alignment[k].kind) +
          std::to_string(s.alignment[k].pos - seq_begin);
   return t + "]";
+}
+
+// Random scores, depth, tie rule and N rules for the alignment.
+inline void draw_alignment_options(std::mt19937 &rng)
+{
+  global_mismatch_score = -2 - int(rng() % 6);
+  global_indel_score = -2 - int(rng() % 6);
+  global_maximum_recursion_depth = 1 + int(rng() % 6);
+  global_prefer_longer_repeat = int(rng() % 2);
+  global_Ns_allowed_in_a_row = int(rng() % 4);
+  global_treat_Ns_as_missense = rng() % 5 == 0;
 }
 
 inline std::string random_bases(std::mt19937 &rng, unsigned n)

@@ -48,7 +48,11 @@ protected:
   std::string messages;
 };
 
-void no_minimum_score() { global_min_score = global_min_score_bx = 0; }
+// No minimum score, and only the unit length given.
+void any_score() { global_min_score = global_min_score_bx = 0; }
+void any_score_L1() { any_score(), global_max_unit_length = 1; }
+void any_score_L2() { any_score(), global_min_unit_length = global_max_unit_length = 2; }
+void any_score_L4() { any_score(), global_min_unit_length = global_max_unit_length = 4; }
 
 } // namespace
 
@@ -65,7 +69,7 @@ TEST_F(ImperfectSearchTest, EachModeKeepsExactlyTheRepeatsItsWindowsAndSeedsGrow
        {"L2@3 3-18 s8 m1 i0 d0 n0 [M11]"}},
       {"trinucleotide with a mismatch, once", 2, "CAGCAGCAGCAGTAGCAGCAGCAGGT", nullptr,
        {"L3@0 0-23 s15 m1 i0 d0 n0 [M12]"}},
-      {"run of eight A, once by its own pass", 2, "AAAAAAAA", nullptr, {"L1@0 0-7 s7 m0 i0 d0 n0 []"}},
+      {"run of eight A, once by its pass", 2, "AAAAAAAA", nullptr, {"L1@0 0-7 s7 m0 i0 d0 n0 []"}},
       {"run of eight A inside", 2, "CAAAAAAAAC", nullptr, {"L1@1 1-8 s7 m0 i0 d0 n0 []"}},
       {"run of six A scores 5", 2, "AAAAAA", nullptr, {}},
       {"unit range 1: only the mononucleotide pass", 2, "AAAAAAAAGTCACACACACACACACAC",
@@ -73,28 +77,19 @@ TEST_F(ImperfectSearchTest, EachModeKeepsExactlyTheRepeatsItsWindowsAndSeedsGrow
       {"unit range 2", 2, "AAAAAAAAGTCACACACACACACACAC",
        [] { global_min_unit_length = global_max_unit_length = 2; },
        {"L2@10 10-26 s15 m0 i0 d0 n0 []"}},
-      {"sequence of one window: nothing", 2, "ACGT",
-       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 4; }, {}},
-      {"shorter than a window", 2, "ACG",
-       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 4; }, {}},
-      {"one base after the window", 2, "ACGTA",
-       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 4; },
-       {"L4@0 0-4 s1 m0 i0 d0 n0 []"}},
-      {"a free window at the end is no window", 2, "ACGTGCAT",
-       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 4; },
-       {"L4@0 0-3 s0 m0 i0 d0 n0 []"}},
-      {"one base: nothing", 2, "A", [] { no_minimum_score(), global_max_unit_length = 1; }, {}},
-      {"the last base is never a window start", 2, "AC",
-       [] { no_minimum_score(), global_max_unit_length = 1; }, {"L1@0 0-0 s0 m0 i0 d0 n0 []"}},
+      {"sequence of one window: nothing", 2, "ACGT", any_score_L4, {}},
+      {"shorter than a window", 2, "ACG", any_score_L4, {}},
+      {"one base after the window", 2, "ACGTA", any_score_L4, {"L4@0 0-4 s1 m0 i0 d0 n0 []"}},
+      {"free window at the end", 2, "ACGTGCAT", any_score_L4, {"L4@0 0-3 s0 m0 i0 d0 n0 []"}},
+      {"one base: nothing", 2, "A", any_score_L1, {}},
+      {"the last base starts no window", 2, "AC", any_score_L1, {"L1@0 0-0 s0 m0 i0 d0 n0 []"}},
       {"empty", 2, "", nullptr, {}},
-      {"only N", 2, "NNNNNNNNNNNNNNNNNNNNNNNN", no_minimum_score, {}},
+      {"only N", 2, "NNNNNNNNNNNNNNNNNNNNNNNN", any_score, {}},
       {"windows holding N are skipped, the repeat spans them", 2, "ACACACACNCACACACNNNN", nullptr,
        {"L2@0 0-15 s13 m0 i0 d0 n1 []"}},
       {"N runs at the ends are trimmed", 2, "NNNACACACACACACACNN", nullptr,
        {"L2@3 3-16 s12 m0 i0 d0 n0 []"}},
-      {"only the window between the Ns", 2, "GNTCA",
-       [] { no_minimum_score(), global_min_unit_length = global_max_unit_length = 2; },
-       {"L2@2 2-3 s0 m0 i0 d0 n0 []"}},
+      {"only the window between the Ns", 2, "GNTCA", any_score_L2, {"L2@2 2-3 s0 m0 i0 d0 n0 []"}},
       {"run touching both ends", 2, "TTTTTTTTTTTT", nullptr, {"L1@0 0-11 s11 m0 i0 d0 n0 []"}},
       {"trinucleotide touching both ends", 2, "GATGATGATGATGATGAT", nullptr,
        {"L3@0 0-17 s15 m0 i0 d0 n0 []"}},
@@ -105,8 +100,7 @@ TEST_F(ImperfectSearchTest, EachModeKeepsExactlyTheRepeatsItsWindowsAndSeedsGrow
       // the repeat gets the unit of its first window (AC at 7, not CA at 8).
       {"mononucleotide marks cleared before longer units", 2, "AAAAAAAACACACACACACA", nullptr,
        {"L1@0 0-7 s7 m0 i0 d0 n0 []", "L2@7 7-19 s11 m0 i0 d0 n0 []"}},
-      {"event positions stay open for windows", 2, "AAAAAAAAGAAAAAAAA",
-       [] { no_minimum_score(), global_max_unit_length = 1; },
+      {"event positions stay open for windows", 2, "AAAAAAAAGAAAAAAAA", any_score_L1,
        {"L1@0 0-16 s10 m1 i0 d0 n0 [M8]", "L1@8 8-8 s0 m0 i0 d0 n0 []"}},
       // No window of the left flank is free of N: the seed lies in the middle.
       {"events of both directions sorted", 2, "ANGANGANGTCGACGACGACGACGACGTCGACGA", nullptr,
@@ -160,12 +154,7 @@ TEST_F(ImperfectSearchTest, BothModesFindTheSameRepeatsOnTheFastAndTheGeneralPat
   size_t found = 0;
   for (int round = 0; round < 150; ++round) {
     init_param();
-    global_mismatch_score = -2 - int(rng() % 6);
-    global_indel_score = -2 - int(rng() % 6);
-    global_maximum_recursion_depth = 1 + int(rng() % 6);
-    global_prefer_longer_repeat = int(rng() % 2);
-    global_Ns_allowed_in_a_row = int(rng() % 4);
-    global_treat_Ns_as_missense = rng() % 5 == 0;
+    draw_alignment_options(rng);
     global_max_unit_length = 14;
     std::string s;
     for (unsigned part = 1 + rng() % 5; part > 0; --part)
@@ -193,10 +182,10 @@ TEST_F(ImperfectSearchTest, ExhaustedBudgetAbandonsTheRecordWithoutTraceAndRealS
   for (size_t phase = 0; array.size() < 3000;) {
     for (unsigned k = 7 + rng() % 6; k > 0; --k)
       array += "AC"[phase++ % 2];
-    const unsigned edit = rng() % 3;
+    const unsigned edit = rng() % 3; // substitution, insertion or deletion
     if (edit == 0)
-      array += "GT"[rng() % 2], ++phase;
-    else if (edit == 1)
+      array += "GT"[rng() % 2];
+    if (edit == 1)
       array += "ACGT"[rng() % 4];
     else
       ++phase;

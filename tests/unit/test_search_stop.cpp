@@ -45,32 +45,24 @@ protected:
   {
     EngineTest::SetUp();
     std::string s;
-    std::mt19937 rng(2024);
-    while (s.size() < 1000) {
-      if (s.size() == 99)
-        s += "ATGTGTGTGTGTG";
-      else if (s.size() == 399)
-        s += "ACCCCCCCCCC";
-      else if (s.size() == 799)
-        s += "TAAGAAGAAGAAG";
+    for (std::mt19937 rng(2024); s.size() < 1000;) {
+      const size_t n = s.size();
+      s += n == 99 ? "ATGTGTGTGTGTG" : n == 399 ? "ACCCCCCCCCC" : n == 799 ? "TAAGAAGAAGAAG" : "";
+      // A random base, or the next one in ACGT order while it would continue
+      // the period of the last four bases; the first when all four would.
       const size_t i = s.size();
       const unsigned first = rng() % 4;
-      char chosen = "ACGT"[first];
-      for (unsigned k = 0; k < 4; ++k) {
-        const char b = "ACGT"[(first + k) % 4];
-        bool continues_a_period = false;
+      unsigned k = 0;
+      for (bool continues = true; continues && k < 4; k += continues) {
+        continues = false;
         for (size_t d = 1; d <= 10 && d <= i; ++d) {
           size_t run = 0;
           while (run < 4 && i - run > d && s[i - run - 1] == s[i - run - 1 - d])
             ++run;
-          continues_a_period = continues_a_period || (run == 4 && s[i - d] == b);
-        }
-        if (!continues_a_period) {
-          chosen = b;
-          break;
+          continues = continues || (run == 4 && s[i - d] == "ACGT"[(first + k) % 4]);
         }
       }
-      s += chosen;
+      s += "ACGT"[(first + k % 4) % 4];
     }
     load(s.substr(0, 1000));
     // Enough spare records that the search never allocates: the pool and the
