@@ -7,15 +7,13 @@
 
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "engine_test.h"
 
 namespace {
 
-using status = std::vector<std::pair<unsigned, char>>; // (unit length, state) per line
-status lines;
+std::string lines; // unit length and state of every status line, as "1r2a"
 bool progress_due = false;
 int stop_after_questions = -1; // stop_requested() answers true after this many calls; -1: never
 int questions = 0;
@@ -25,7 +23,7 @@ int questions = 0;
 void console_message(const char *) {}
 void report_status(unsigned, const char *, unsigned unit_length, char state)
 {
-  lines.emplace_back(unit_length, state);
+  lines += std::to_string(unit_length) + state;
 }
 bool check_report_status() { return progress_due; }
 void update_report_time() {}
@@ -85,34 +83,29 @@ TEST_F(SearchStopTest, ProgressComesAtFixedWindowStartsAndAStopKeepsWhatWasFound
     unsigned max_unit_length;
     bool progress_due, N_first;
     int stop_after_questions;
-    status lines;
+    const char *lines;
     int questions;
     std::vector<long> starts;
   } rows[] = {
       {"exact: a line at window starts 0, 256, 512 and 768 of each pass, a question after each "
        "and before each pass",
-       true, 3, true, false, -1, {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'r'}, {2, 'r'}, {2, 'r'},
-       {2, 'r'}, {2, 'r'}, {3, 'r'}, {3, 'r'}, {3, 'r'}, {3, 'r'}}, 15, {100, 400, 800}},
+       true, 3, true, false, -1, "1r1r1r1r2r2r2r2r3r3r3r3r", 15, {100, 400, 800}},
       {"exact: stopped at the line at 512 of the pass of unit length 2, after the repeat at 100",
-       true, 3, true, false, 8, {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'r'}, {2, 'r'}, {2, 'r'},
-       {2, 'r'}, {2, 'a'}}, 9, {100, 400}},
-      {"exact: stopped before the pass of unit length 3", true, 10, false, false, 2, {{3, 'a'}}, 3,
+       true, 3, true, false, 8, "1r1r1r1r2r2r2r2a", 9, {100, 400}},
+      {"exact: stopped before the pass of unit length 3", true, 10, false, false, 2, "3a", 3,
        {100, 400}},
-      {"imperfect: no line due", false, 10, false, false, -1, {}, 9, {100, 400, 800}},
+      {"imperfect: no line due", false, 10, false, false, -1, "", 9, {100, 400, 800}},
       {"imperfect: unit length 1 at starts 0, 256, 512, 768; the others before the pass and at "
        "256, 512, 768",
-       false, 3, true, false, -1, {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'r'}, {2, 'r'}, {2, 'r'},
-       {2, 'r'}, {2, 'r'}, {3, 'r'}, {3, 'r'}, {3, 'r'}, {3, 'r'}}, 14, {100, 400, 800}},
-      {"imperfect: the first start 1 is no multiple of 256", false, 1, true, true, -1,
-       {{1, 'r'}, {1, 'r'}, {1, 'r'}}, 3, {400}},
+       false, 3, true, false, -1, "1r1r1r1r2r2r2r2r3r3r3r3r", 14, {100, 400, 800}},
+      {"imperfect: the first start 1 is no multiple of 256", false, 1, true, true, -1, "1r1r1r", 3,
+       {400}},
       {"imperfect: a stop in the mononucleotide pass ends each later pass at its first line",
-       false, 10, true, false, 0, {{1, 'r'}, {1, 'a'}, {2, 'r'}, {2, 'a'}, {2, 'a'}}, 3, {}},
-      {"imperfect: stopped at the line at 512", false, 1, true, false, 2,
-       {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'a'}}, 3, {400}},
+       false, 10, true, false, 0, "1r1a2r2a2a", 3, {}},
+      {"imperfect: stopped at the line at 512", false, 1, true, false, 2, "1r1r1r1a", 3, {400}},
       {"imperfect: stopped between unit lengths 2 and 3; the dinucleotide repeat, found later, "
        "comes first",
-       false, 10, true, false, 8, {{1, 'r'}, {1, 'r'}, {1, 'r'}, {1, 'r'}, {2, 'r'}, {2, 'r'},
-       {2, 'r'}, {2, 'r'}, {2, 'a'}}, 9, {100, 400}},
+       false, 10, true, false, 8, "1r1r1r1r2r2r2r2r2a", 9, {100, 400}},
   };
   const char first_base = at(0)[0];
   for (const auto &row : rows) {
