@@ -15,9 +15,7 @@
 #include "params/global-types-and-parameters.h"
 
 // A record holding exactly the given bases.
-class tight_record
-{
-public:
+struct tight_record {
   explicit tight_record(const std::string &bases, const char *name = "seq")
   {
     std::free(mol.seq.data);
