@@ -29,6 +29,8 @@ TEST_F(FiltersTest, FiltersKeepTheRightRecordsAndReturnTheOthersToThePool)
        {{0, 20, 2, 10, 0}, {1, 20, 4, 12, 0}, {2, 21, 3, 11, 0}, {30, 40, 2, 8, 0}}, "BD", "AC"},
       {"15 and 20 bases outside a 5-base overlap, and a record touching the end, all stay",
        {{0, 20, 2, 14, 0}, {15, 40, 2, 20, 0}, {40, 41, 1, 0, 0}}, "ABC", ""},
+      {"exactly one unit of each outside the overlap is enough for both to stay",
+       {{0, 20, 2, 14, 0}, {2, 24, 4, 12, 0}}, "AB", ""},
       {"on equal scores the earlier record stays", {{5, 25, 2, 14, 0}, {5, 25, 4, 14, 0}}, "A", "B"},
       {"the overlap filter switched off", {{0, 20, 2, 14, 0}, {1, 20, 4, 12, 0}}, "AB", "", false, 0, 0, 100, false},
       {"the full range computes no perfection, so a zero denominator stays", {{0, 4, 2, 0, 4}}, "A", "", true, 1},

@@ -76,6 +76,7 @@ TEST_F(ReportTest, UnitAndPerfectionGateDropsTheRightRepeatsAndGffShowsUnitsOfUp
     float min_perfection, max_perfection;
   } rows[] = {
       {0, 0, 12, 4, nullptr, 0, 0, 100}, // ACAC is AC twice
+      {0, 0, 12, 6, nullptr, 0, 0, 100}, // ACACAC: only the second prime factor, 3, shows it
       {0, 20, 28, 2, "AA", 0, 0, 100},   // length 2 is prime: no test
       {0, 1, 12, 2, "CA", 0, 0, 100},    // as found
       {1, 0, 12, 4, nullptr, 0, 0, 100},
