@@ -93,6 +93,30 @@ failed_growth_is_a_failure() {
   grep -q "aborded" big.out && fail "the message reached standard output"
 }
 
+# A reader that stops early (torvix big.fa | head) is no error of torvix: no
+# message of its own, whether the closed pipe ends it by signal or, with the
+# signal ignored, by a failed write.
+closed_pipe_is_quiet() {
+  for i in $(seq 1 20000); do printf '>s%d\nACACACACACACGTT\n' $i; done > many.fa
+  "$torvix" many.fa 2> killed.err | head -c 100 > /dev/null
+  ( trap '' PIPE; "$torvix" many.fa 2> ignored.err | head -c 100 > /dev/null; echo "${PIPESTATUS[0]}" > ignored.status )
+  expect_status ignored 153
+  for run in killed ignored; do
+    grep -q -e Sorry -e aborted $run.err && fail "$run: a message about the closed pipe: $(grep -e Sorry -e aborted $run.err)"
+  done
+}
+
+# A record beyond the reports' 32-bit positions is refused before any search,
+# with a message naming it. It needs 2 GB of memory, and is skipped without.
+record_too_long_is_refused() {
+  [ "$(awk '/^MemAvailable:/ { print int($2 / 1048576) }' /proc/meminfo)" -ge 4 ] || { echo "skipped: less than 4 GB free"; exit 77; }
+  { echo ">huge one"; head -c 2147483648 /dev/zero | tr '\0' A; echo; } | "$torvix" /dev/stdin > huge.out 2> huge.err
+  echo $? > huge.status; expect_status huge 152
+  grep -qx 'Sorry! The sequence "huge" is longer than 2147483647 bases.' huge.err || fail "no message naming the record"
+  grep -qx "Analysis has been aborted due to errors. Error number: -104" huge.err || fail "no -104 farewell"
+  grep -q '^# Analysis of sequence\|^>' huge.out && fail "part of the refused record was reported"
+}
+
 declare -F "$2" > /dev/null || { echo "no case $2"; exit 2; }
 "$2"
 exit $failed
