@@ -57,6 +57,11 @@ void imperfect_extender::build_periodic()
   if (L >= 8 && L <= 16 && readable_end - u >= 16) {
     std::memcpy(w + 8, u, 16);
     std::memcpy(w + 8 + L, u, 8);
+    // The first eight bases end the unit; read from u, not from the copies
+    // just stored.
+    std::memcpy(w, u + L - 8, 8);
+    periodic_ready = true;
+    return;
   } else if (readable_end - u < static_cast<long>(L) + 8) {
     // Base by base, so as not to read past the sequence.
     for (unsigned i = 0; i < L; ++i)
@@ -68,11 +73,24 @@ void imperfect_extender::build_periodic()
       std::memcpy(w + 8 + i, u + i, 8);
     std::memcpy(w + 8 + L, u, 8);
   } else {
-    // Copies a unit length apart, eight bases each; the bases after the
-    // first copy are overwritten by the next one.
-    std::memcpy(w + 8, u, 8);
-    for (unsigned i = 8 + L; i < n; i += L)
-      std::memmove(w + i, w + 8, 8);
+    // Built in a register: reading back bases just stored, in part, would
+    // stall every copy. One unit, doubled until it fills eight bases, is
+    // stored a whole number of units apart.
+    std::uint64_t y;
+    std::memcpy(&y, u, 8);
+    y &= ~std::uint64_t(0) >> (64 - 8 * L);
+    for (unsigned k = L; k < 8; k *= 2)
+      y |= y << (8 * k);
+    const unsigned whole = 8 - 8 % L;
+    for (unsigned i = 8; i < n; i += whole)
+      std::memcpy(w + i, &y, 8);
+    // The first eight bases start at phase s: the top s of them come from
+    // a unit further back in y.
+    const unsigned s = periodic_repeat - 8;
+    const std::uint64_t head = (y >> (8 * s)) | (y << (8 * (L - s)));
+    std::memcpy(w, &head, 8);
+    periodic_ready = true;
+    return;
   }
   // The first eight bases repeat those a multiple of L further on.
   std::memcpy(w, w + periodic_repeat, 8);
@@ -906,8 +924,10 @@ void imperfect_extender::start_windows(unsigned L, const char *seq_begin, const 
 
 void imperfect_extender::grow_window(Csat &sat)
 {
+  // The unit end follows from the unit length: Csat::init has just stored
+  // both ends separately, and one wide load of the pair would stall on them.
   unit_begin = sat.unit_begin;
-  unit_end = sat.unit_end;
+  unit_end = unit_begin + unit_length;
   periodic_ready = false;
   limit = windows_end;
   if (windows_at_floor)

@@ -1,5 +1,6 @@
 // The direct imperfect search: every admissible one-unit window is a seed
 // that the alignment grows into a repeat.
+#include <cstdint>
 #include <cstring>
 
 #include "CSearchController.h"
@@ -19,10 +20,25 @@ void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat)
     anchor_seq.free_position(ev.pos - b);
 }
 
-// A unit made of one repeated base is a unit-length-1 repeat.
-bool one_letter(const char *s, unsigned L)
+// A unit made of one repeated base is a unit-length-1 repeat. Eight bases
+// at a time while the sequence end e is that far.
+bool one_letter(const char *s, unsigned L, const char *e)
 {
-  for (unsigned k = 1; k < L; ++k)
+  const std::uint64_t all = static_cast<unsigned char>(s[0]) * 0x0101010101010101u;
+  unsigned k = 0;
+  std::uint64_t x;
+  for (; k + 8 <= L; k += 8) {
+    std::memcpy(&x, s + k, 8);
+    if (x != all)
+      return false;
+  }
+  if (k == L)
+    return true;
+  if (e - (s + k) >= 8) {
+    std::memcpy(&x, s + k, 8);
+    return ((x ^ all) & (~std::uint64_t(0) >> (64 - 8 * (L - k)))) == 0;
+  }
+  for (; k < L; ++k)
     if (s[k] != s[0])
       return false;
   return true;
@@ -170,7 +186,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
       s = next;
       continue;
     }
-    if (anchor_seq.window_is_free(s - b, L) && !one_letter(s, L))
+    if (anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e))
       try_window(*this, extender, sat, s, L, anchor_seq, result);
     if (abandoned)
       break;
