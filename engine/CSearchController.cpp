@@ -97,3 +97,19 @@ void CSearchController::maskSATList(CsatContainer &list)
         *p = 'X';
   }
 }
+
+bool CSearchController::stop_here(unsigned L)
+{
+  if (!stop_requested())
+    return false;
+  report_status(seq_number, seq.name.c_str(), L, 'a');
+  return true;
+}
+
+bool CSearchController::progress_then_stop(unsigned L)
+{
+  if (!check_report_status())
+    return false;
+  report_status(seq_number, seq.name.c_str(), L, 'r');
+  return stop_here(L);
+}

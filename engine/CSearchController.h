@@ -57,6 +57,11 @@ public:
   static void reset_minimum_arrays();
 
   // Search modes.
+  // The searches hear the stop button right after a progress report and
+  // between unit lengths; each reports the stop and is true when it came.
+  bool progress_then_stop(unsigned L);
+  bool stop_here(unsigned L);
+
   void exact_search_2();
   void search_exact_and_extend_to_imperfect_repeats();
   void complete_imperfect_search(FILE *out);

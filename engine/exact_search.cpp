@@ -1,27 +1,12 @@
 // The search for perfect tandem repeats: every window of every unit length is
 // a seed that is grown as far as the sequence continues its unit.
-#include <cstring>
 
 #include "CSearchController.h"
+#include "sequence_scan.h"
 
 #include "params/global-types-and-parameters.h"
 
 namespace {
-
-const char *next_N_from(const char *p, const char *end)
-{
-  const void *n = std::memchr(p, 'N', static_cast<size_t>(end - p));
-  return n ? static_cast<const char *>(n) : end;
-}
-
-// A unit of one repeated base is the mononucleotide repeat's business.
-bool is_one_base_repeated(const char *p, unsigned L)
-{
-  for (unsigned i = 1; i < L; ++i)
-    if (p[i] != p[0])
-      return false;
-  return true;
-}
 
 // Grows c to the right and to the left over every base that continues its
 // unit, stepping over runs of at most max_N_run N (none when 0) without
@@ -105,7 +90,6 @@ void CSearchController::exact_search_2()
 {
   const char *const seq_begin = seq.seq.data;
   const char *const seq_end = seq_begin + seq.seq.length;
-  const char *const name = seq.name.c_str();
   const unsigned max_N_run = global_Ns_allowed_in_a_row > 0 && !global_treat_Ns_as_missense
                                  ? static_cast<unsigned>(global_Ns_allowed_in_a_row)
                                  : 0;
@@ -125,19 +109,6 @@ void CSearchController::exact_search_2()
     candidate = nullptr;
   };
 
-  // A stop request ends the search with what it has found; true when it came.
-  auto stop_here = [&](unsigned L) {
-    if (!stop_requested())
-      return false;
-    report_status(seq_number, name, L, 'a');
-    return true;
-  };
-  auto progress_then_stop = [&](unsigned L) {
-    if (!check_report_status())
-      return false;
-    report_status(seq_number, name, L, 'r');
-    return stop_here(L);
-  };
 
   bool stopped = false;
 
@@ -176,7 +147,7 @@ void CSearchController::exact_search_2()
     // Most windows are followed and preceded by bases that continue neither
     // their unit nor an N run; they keep the score of the bare window.
     const bool bare_window_accepted = 0 >= minScores[L] && static_cast<int>(L) >= minLengths[L];
-    const char *next_N = next_N_from(seq_begin, seq_end);
+    const char *n_pos = next_N(seq_begin, seq_end);
     const char *const last_start = seq_end - L; // a window needs one base after it
     for (const char *p = seq_begin; p != last_start; ++p) {
       const long i = p - seq_begin;
@@ -187,13 +158,13 @@ void CSearchController::exact_search_2()
       if (!bare_window_accepted && p[L] != p[0] && p[L] != 'N' &&
           (p == seq_begin || (p[-1] != p[L - 1] && p[-1] != 'N')))
         continue;
-      if (next_N < p)
-        next_N = next_N_from(p, seq_end);
-      if (next_N < p + L) {
+      if (n_pos < p)
+        n_pos = next_N(p, seq_end);
+      if (n_pos < p + L) {
         // Every window that starts before the end of this run of N holds one
         // of them: go past those windows, still looking in on the clock
         // where one of them would have.
-        const char *run_end = next_N;
+        const char *run_end = n_pos;
         while (run_end != seq_end && *run_end == 'N')
           ++run_end;
         const char *const last = run_end <= last_start ? run_end - 1 : last_start - 1;
@@ -206,7 +177,7 @@ void CSearchController::exact_search_2()
       }
       if (!anchor_seq.window_is_free(i, L))
         continue;
-      if (is_one_base_repeated(p, L))
+      if (one_letter(p, L, seq_end))
         continue;
       Csat &c = seed(p, p + L);
       extend_exact(c, seq_begin, seq_end, max_N_run);

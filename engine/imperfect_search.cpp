@@ -1,11 +1,10 @@
 // The direct imperfect search: every admissible one-unit window is a seed
 // that the alignment grows into a repeat.
-#include <cstdint>
-#include <cstring>
 
 #include "CSearchController.h"
 #include "imperfect_candidate.h"
 #include "imperfect_extension.h"
+#include "sequence_scan.h"
 #include "params/global-types-and-parameters.h"
 
 namespace {
@@ -18,36 +17,6 @@ void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat)
   anchor_seq.cover(sat.pos_left - b, sat.pos_right - b);
   for (const alignment_event &ev : sat.alignment)
     anchor_seq.free_position(ev.pos - b);
-}
-
-// A unit made of one repeated base is a unit-length-1 repeat. Eight bases
-// at a time while the sequence end e is that far.
-bool one_letter(const char *s, unsigned L, const char *e)
-{
-  const std::uint64_t all = static_cast<unsigned char>(s[0]) * 0x0101010101010101u;
-  unsigned k = 0;
-  std::uint64_t x;
-  for (; k + 8 <= L; k += 8) {
-    std::memcpy(&x, s + k, 8);
-    if (x != all)
-      return false;
-  }
-  if (k == L)
-    return true;
-  if (e - (s + k) >= 8) {
-    std::memcpy(&x, s + k, 8);
-    return ((x ^ all) & (~std::uint64_t(0) >> (64 - 8 * (L - k)))) == 0;
-  }
-  for (; k < L; ++k)
-    if (s[k] != s[0])
-      return false;
-  return true;
-}
-
-const char *next_N(const char *from, const char *e)
-{
-  const void *hit = std::memchr(from, 'N', size_t(e - from));
-  return hit ? static_cast<const char *>(hit) : e;
 }
 
 } // namespace
@@ -97,10 +66,8 @@ void CSearchController::complete_imperfect_search(FILE *)
   }
   for (; L <= global_max_unit_length && !abandoned; ++L) {
     one_unit_len_complete_imperfect_search(L, anchor_seq, imperfectSATList);
-    if (stop_requested()) {
-      report_status(seq_number, seq.name.c_str(), L, 'a');
+    if (stop_here(L))
       break;
-    }
   }
   imperfectSATList.sort_by_position();
 }
@@ -117,13 +84,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   extender.start_windows(1, b, e);
   Csat *sat = nullptr;
   while (e - s > 1) {
-    if ((s - b) % 256 == 0 && check_report_status()) {
-      report_status(seq_number, seq.name.c_str(), 1, 'r');
-      if (stop_requested()) {
-        report_status(seq_number, seq.name.c_str(), 1, 'a');
-        break;
-      }
-    }
+    if ((s - b) % 256 == 0 && progress_then_stop(1))
+      break;
     if (anchor_seq.anchors[s - b] == 'a')
       try_window(*this, extender, sat, s, 1, anchor_seq, result);
     if (abandoned)
@@ -145,28 +107,15 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   // At least one base must follow a window.
   if (L >= seq.seq.length)
     return;
-  if (check_report_status()) {
-    report_status(seq_number, seq.name.c_str(), L, 'r');
-    if (stop_requested()) {
-      report_status(seq_number, seq.name.c_str(), L, 'a');
-      return;
-    }
-  }
+  if (progress_then_stop(L))
+    return;
   imperfect_extender extender;
   extender.start_windows(L, b, e);
   Csat *sat = nullptr;
   const char *const last_start = e - L - 1;
   // The look at the clock due at every window start that is a multiple of
   // 256; true when it brings a stop request.
-  auto stops_at = [&](const char *s) {
-    if ((s - b) % 256 != 0 || !check_report_status())
-      return false;
-    report_status(seq_number, seq.name.c_str(), L, 'r');
-    if (!stop_requested())
-      return false;
-    report_status(seq_number, seq.name.c_str(), L, 'a');
-    return true;
-  };
+  auto stops_at = [&](const char *s) { return (s - b) % 256 == 0 && progress_then_stop(L); };
   for (const char *s = b; s <= last_start;) {
     if (n_pos < s)
       n_pos = next_N(s, e);

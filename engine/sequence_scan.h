@@ -1,0 +1,42 @@
+// Scans of the record's bases that both the exact and the imperfect searches
+// make for every window.
+#ifndef TORVIX_ENGINE_SEQUENCE_SCAN_H
+#define TORVIX_ENGINE_SEQUENCE_SCAN_H
+
+#include <cstdint>
+#include <cstring>
+
+// The first N at or after from, or e.
+inline const char *next_N(const char *from, const char *e)
+{
+  const void *hit = std::memchr(from, 'N', size_t(e - from));
+  return hit ? static_cast<const char *>(hit) : e;
+}
+
+// A unit made of one repeated base is the mononucleotide repeat's business.
+// Eight bases at a time while the sequence end e is that far.
+inline bool one_letter(const char *s, unsigned L, const char *e)
+{
+  // The mask of the last word keeps the bases first in memory, the low bytes.
+  static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian words expected");
+  const std::uint64_t all = static_cast<unsigned char>(s[0]) * 0x0101010101010101u;
+  unsigned k = 0;
+  std::uint64_t x;
+  for (; k + 8 <= L; k += 8) {
+    std::memcpy(&x, s + k, 8);
+    if (x != all)
+      return false;
+  }
+  if (k == L)
+    return true;
+  if (e - (s + k) >= 8) {
+    std::memcpy(&x, s + k, 8);
+    return ((x ^ all) & (~std::uint64_t(0) >> (64 - 8 * (L - k)))) == 0;
+  }
+  for (; k < L; ++k)
+    if (s[k] != s[0])
+      return false;
+  return true;
+}
+
+#endif
