@@ -115,9 +115,7 @@ void CSearchController::exact_search_2()
   // Mononucleotide repeats need neither the marking array nor the one-base test.
   if (global_min_unit_length <= 1 && global_max_unit_length >= 1) {
     stopped = stop_here(1);
-    const char *p = seq_begin;
-    while (p != seq_end && *p == 'N')
-      ++p;
+    const char *p = past_N_run(seq_begin, seq_end);
     while (!stopped && seq_end - p > 1) {
       if ((p - seq_begin) % 256 == 0 && progress_then_stop(1)) {
         stopped = true;
@@ -130,8 +128,7 @@ void CSearchController::exact_search_2()
         keep_candidate();
       }
       ++p;
-      while (p != seq_end && *p == 'N')
-        ++p;
+      p = past_N_run(p, seq_end);
     }
   }
 
@@ -164,9 +161,7 @@ void CSearchController::exact_search_2()
         // Every window that starts before the end of this run of N holds one
         // of them: go past those windows, still looking in on the clock
         // where one of them would have.
-        const char *run_end = n_pos;
-        while (run_end != seq_end && *run_end == 'N')
-          ++run_end;
+        const char *const run_end = past_N_run(n_pos, seq_end);
         const char *const last = run_end <= last_start ? run_end - 1 : last_start - 1;
         if ((last - seq_begin) / 256 != i / 256 && progress_then_stop(L)) {
           stopped = true;

@@ -77,9 +77,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
 {
   const char *const b = seq.seq.data;
   const char *const e = b + seq.seq.length;
-  const char *s = b;
-  while (s != e && *s == 'N')
-    ++s;
+  const char *s = past_N_run(b, e);
   imperfect_extender extender;
   extender.start_windows(1, b, e);
   Csat *sat = nullptr;
@@ -91,8 +89,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
     if (abandoned)
       break;
     ++s;
-    while (s != e && *s == 'N')
-      ++s;
+    s = past_N_run(s, e);
   }
   if (sat)
     sat_alloc.push_back(sat);
@@ -123,9 +120,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
       // Every window that starts before the end of this run of N holds one
       // of them: go past those windows, looking in on the clock at the same
       // starts as if they had been tried.
-      const char *run_end = n_pos;
-      while (run_end != e && *run_end == 'N')
-        ++run_end;
+      const char *const run_end = past_N_run(n_pos, e);
       const char *const next = run_end <= last_start ? run_end : last_start + 1;
       bool stopped = false;
       for (const char *m = s + (256 - (s - b) % 256); m <= next && !stopped; m += 256)

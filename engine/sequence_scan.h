@@ -13,6 +13,14 @@ inline const char *next_N(const char *from, const char *e)
   return hit ? static_cast<const char *>(hit) : e;
 }
 
+// The first base after the run of N that starts at p (p itself when no N).
+inline const char *past_N_run(const char *p, const char *e)
+{
+  while (p != e && *p == 'N')
+    ++p;
+  return p;
+}
+
 // A unit made of one repeated base is the mononucleotide repeat's business.
 // Eight bases at a time while the sequence end e is that far.
 inline bool one_letter(const char *s, unsigned L, const char *e)
