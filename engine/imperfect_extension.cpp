@@ -614,42 +614,41 @@ template <bool Fwd> struct quick_look {
   const int leaf_top;
   int horizon;
 
-  // The exact run of a node entered at boundary q and phase ph; false when it
-  // passes eight bases or ends on N, which this shortcut does not follow.
-  // Sets q to its mismatch point and k to its length.
-  [[gnu::always_inline]] bool run(const char *&q, unsigned ph, unsigned &k) const
+  enum class node { passes, stops, branches };
+  // The exact run of a node entered at boundary q and phase ph with score s,
+  // and what it decides at once: it passes when it ends at or below leaf_top;
+  // it stops at target, or when it goes on past eight bases or ends on N,
+  // which this shortcut does not follow; otherwise it branches, with q, ph and
+  // s moved to its mismatch point.
+  [[gnu::always_inline]] node enter(const char *&q, unsigned &ph, int &s) const
   {
-    k = equal_bases<Fwd>(q, periodic_at<Fwd>(ph, c));
+    const unsigned k = equal_bases<Fwd>(q, periodic_at<Fwd>(ph, c));
     q = Fwd ? q + k : q - k;
-    return k < 8 && *d::examined(q) != 'N';
+    if (k == 8 || *d::examined(q) == 'N')
+      return node::stops;
+    s += static_cast<int>(k);
+    if (s <= leaf_top)
+      return node::passes;
+    if (s >= target)
+      return node::stops;
+    ph = phase_advance<Fwd>(ph, k, c);
+    return node::branches;
   }
   // A node of the second level; its options, if any, are evaluated in full.
   [[gnu::always_inline]] bool second(const char *q, unsigned ph, int s)
   {
-    unsigned k;
-    if (!run(q, ph, k))
-      return false;
-    s += static_cast<int>(k);
-    if (s <= leaf_top)
-      return true;
-    if (s >= target)
-      return false;
-    const look_value v =
-        look_expand<Fwd>(q, phase_advance<Fwd>(ph, k, c), s, first_depth + 1, c, horizon);
+    const node n = enter(q, ph, s);
+    if (n != node::branches)
+      return n == node::passes;
+    const look_value v = look_expand<Fwd>(q, ph, s, first_depth + 1, c, horizon);
     horizon = v.horizon;
     return v.value < target;
   }
   [[gnu::always_inline]] bool first(const char *q, unsigned ph, int s)
   {
-    unsigned k;
-    if (!run(q, ph, k))
-      return false;
-    s += static_cast<int>(k);
-    if (s <= leaf_top)
-      return true;
-    if (s >= target)
-      return false;
-    ph = phase_advance<Fwd>(ph, k, c);
+    const node n = enter(q, ph, s);
+    if (n != node::branches)
+      return n == node::passes;
     const char *const next = d::step(q);
     const unsigned ph_next = phase_step<Fwd>(ph, static_cast<unsigned>(c.unit_length));
     if (s > c.mismatch_cut && !second(next, ph_next, s + c.mismatch))
