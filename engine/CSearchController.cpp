@@ -25,8 +25,7 @@ static int *new_threshold_table(int floor_value, int a, float b)
 }
 
 CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_)
-    : seq_number(seq_number_), seq(seq_), exactSATList(sat_alloc), imperfectSATList(sat_alloc),
-      extension_budget(extension_budget_for(seq_.seq.length))
+    : seq_number(seq_number_), seq(seq_), exactSATList(sat_alloc), imperfectSATList(sat_alloc)
 {
   if (!minScores_user)
     minScores_user = new_threshold_table(global_min_score, global_min_score_a, global_min_score_bx);
@@ -57,7 +56,7 @@ void CSearchController::reset_minimum_arrays()
   minScores = minLengths = nullptr;
 }
 
-CsatContainer *CSearchController::search_filter_and_report(FILE *output)
+CsatContainer &CSearchController::search_filter_and_report(FILE *output)
 {
   CsatContainer *result = &imperfectSATList;
   if (global_search_mode == 0) {
@@ -68,15 +67,20 @@ CsatContainer *CSearchController::search_filter_and_report(FILE *output)
   } else {
     complete_imperfect_search(output);
   }
-  if (abandoned)
-    return nullptr;
   remove_hidden(*result);
   // The exact mode keeps repeats outside the perfection range in its list;
   // the report and the masking skip them.
   if (global_search_mode != 0)
     filter_perfection(*result);
+  write_out_events(*result);
   report_SATList(output, std::list<Csat *>(result->begin(), result->end()));
-  return result;
+  return *result;
+}
+
+void CSearchController::write_out_events(std::list<Csat *> &list)
+{
+  for (Csat *s : list)
+    memos.write_out_events(*s);
 }
 
 void CSearchController::maskSATList(CsatContainer &list)

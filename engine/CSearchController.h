@@ -9,6 +9,7 @@
 
 #include "CAnchorSeq.h"
 #include "Csat.h"
+#include "walk_memo.h"
 #include "input/CSequence_Mol.h"
 
 class CSearchController
@@ -19,26 +20,16 @@ public:
   CsatContainer exactSATList;
   CsatContainer imperfectSATList;
 
-  // The imperfect modes grow many candidates across a long imperfect tandem
-  // repeat, each as long as the repeat, so their work grows with the square
-  // of its length. Bases of grown repeats are counted against this budget, far
-  // above what real genomes need; a search that exhausts it is abandoned.
-  unsigned long long extension_budget;
-  bool abandoned = false;
-  static unsigned long long extension_budget_for(unsigned long long sequence_length)
-  {
-    return 4 * sequence_length + (1ull << 26);
-  }
-  // Charges the bases of a grown repeat; false once the budget is exhausted.
-  bool charge_extension(const Csat &sat)
-  {
-    const unsigned long long bases = sat.length();
-    if (bases > extension_budget)
-      abandoned = true;
-    else
-      extension_budget -= bases;
-    return !abandoned;
-  }
+  // The walks of the imperfect extension seen so far in this record. With
+  // remember_walks off every walk is aligned in full: the plain reference.
+  walk_memos memos;
+#ifdef TORVIX_PLAIN_WALK
+  bool remember_walks = false;
+#else
+  bool remember_walks = true;
+#endif
+  // Writes out the events still held as paths of the repeats in list.
+  void write_out_events(std::list<Csat *> &list);
 
   // Thresholds per unit length 0 .. global_max_unit_length, built by the first
   // controller of the process from the options then in force.
@@ -90,9 +81,8 @@ public:
   void maskSATList(CsatContainer &list);
 
   // The search mode in force, its filters and the report of the record;
-  // returns the list that was reported, or null when the search was
-  // abandoned (nothing is reported then).
-  CsatContainer *search_filter_and_report(FILE *output);
+  // returns the list that was reported.
+  CsatContainer &search_filter_and_report(FILE *output);
 };
 
 #endif

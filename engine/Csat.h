@@ -16,6 +16,14 @@ struct alignment_event {
   char kind;
 };
 
+// Events of a repeat that are still a path through the walks the search
+// remembers (walk_memo.h): those of the nodes from `from` up to, not
+// including, `to`, in the forest of the direction given.
+struct walk_path {
+  int from, to;
+  bool forward;
+};
+
 class Csat
 {
 public:
@@ -34,6 +42,8 @@ public:
   // options admit is honoured exactly.
   unsigned recursion_depth;
   fastvector<alignment_event> alignment;
+  // Events not yet in alignment; the report needs them written out first.
+  fastvector<walk_path> paths;
 
   Csat() { init(nullptr, nullptr); }
   Csat(const Csat &) = delete;
@@ -52,6 +62,7 @@ public:
     mismatches = insertions = deletions = Ns = 0;
     recursion_depth = 0;
     alignment.clear();
+    paths.clear();
   }
 
   unsigned unit_length() const { return static_cast<unsigned>(unit_end - unit_begin); }

@@ -24,12 +24,11 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats()
   const char *const b = seq.seq.data;
   const char *const e = b + seq.seq.length;
   imperfect_extender extender;
+  extender.memos = remember_walks ? &memos : nullptr;
   for (auto it = exactSATList.begin(); it != exactSATList.end();) {
     Csat &seed = **it;
     extender.grow(seed, b, e);
     trim_Ns(seed);
-    if (!charge_extension(seed))
-      break;
     if (reaches_thresholds(seed)) {
       sort_alignment_events(seed);
       auto next = std::next(it);

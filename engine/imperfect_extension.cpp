@@ -35,6 +35,16 @@ void imperfect_extender::set_unit_length(int L)
   mismatch_cut = cut(floor_threshold - mismatch);
   indel_cut = cut(floor_threshold - indel);
   option_cut = mismatch_cut < indel_cut ? mismatch_cut : indel_cut;
+  // A node of the look-ahead that may still branch lies at most
+  // max_depth - 1 edits below the walk, each costing at most the larger
+  // penalty; scores beyond any int leave the walks unremembered. The tie
+  // rules of the remembered paths know only the two values of prefer.
+  const long long edits = max_depth > 1 ? (max_depth < 1000000u ? max_depth - 1 : 1000000) : 0;
+  const long long worst = mismatch < indel ? mismatch : indel;
+  const long long top_cut = mismatch_cut > indel_cut ? mismatch_cut : indel_cut;
+  safe_score = top_cut + 1 - edits * worst;
+  if (mismatch > 0 || indel > 0 || (prefer != 0 && prefer != 1) || safe_score > INT_MAX)
+    safe_score = LLONG_MAX;
 }
 
 void imperfect_extender::build_periodic()
@@ -228,6 +238,8 @@ class extension_snapshot
   alignment_event *events = nullptr;
   unsigned count = 0;
   unsigned capacity = 0;
+  // Few, and the last may be cut short at a later take: copied whole.
+  fastvector<walk_path> paths;
 
 public:
   explicit extension_snapshot(const Csat &s) { take(s); }
@@ -263,6 +275,8 @@ public:
       std::memcpy(static_cast<void *>(events + count), s.alignment.data + count,
                   size_t(n - count) * sizeof(alignment_event));
     count = n;
+    if (s.paths.length || paths.length)
+      paths.assign(s.paths.data, s.paths.length);
   }
 
   void restore(Csat &s) const
@@ -278,6 +292,7 @@ public:
     s.Ns = Ns;
     s.recursion_depth = recursion_depth;
     s.alignment.assign(events, count);
+    s.paths.assign(paths.data, paths.length);
   }
 };
 
@@ -687,6 +702,118 @@ template <bool Fwd>
   return horizon_is_closed(c, q.horizon);
 }
 
+// A walk's share in the remembered walks of its direction. At every mismatch
+// point at or above the safe score it finds the state there among the nodes,
+// and then takes the path on from it as far as the walk stays safe, or adds
+// the state for later walks. Unsafe points end the chain of added states.
+template <bool Fwd> class memo_walker
+{
+  walk_memos *const memos;
+  walk_memo *tree = nullptr;
+  const long long safe;
+  const char *const unit_begin;
+  const unsigned L;
+  unsigned cls = 0, least = 0;
+  bool have_class = false;
+  bool on_node = false;  // the walk has just been moved to a node
+  bool recorded = false; // this point was added to the chain
+
+public:
+  memo_walker(const imperfect_extender &c, const Csat &sat)
+      : memos(sat.recursion_depth == 0 && c.safe_score != LLONG_MAX ? c.memos : nullptr),
+        safe(c.safe_score), unit_begin(c.unit_begin), L(static_cast<unsigned>(c.unit_length))
+  {
+    if (memos) {
+      tree = Fwd ? &memos->forward : &memos->backward;
+      // The best of equal scores is the later one unless shorter repeats
+      // are preferred; one run keeps one rule.
+      tree->later_wins = c.prefer != 0;
+      memos->chain.clear();
+    }
+  }
+  memo_walker(const memo_walker &) = delete;
+  memo_walker &operator=(const memo_walker &) = delete;
+  ~memo_walker() { close_chain(); }
+
+  void close_chain()
+  {
+    if (memos && !memos->chain.empty()) {
+      tree->add_chain(memos->chain, -1, walk_memo::pending{});
+      memos->chain.clear();
+    }
+  }
+
+  // At a mismatch point. When the walk takes a path, p, u, score, Ns and the
+  // counts in sat become those of the node where it goes on by itself; the
+  // best point of the path has then been offered to best and the snapshot by
+  // take_if_better.
+  template <class Offer>
+  void at_point(Csat &sat, const char *&p, const char *&u, int &score, unsigned &Ns,
+                Offer take_if_better)
+  {
+    recorded = false;
+    if (!memos)
+      return;
+    const bool was_on_node = on_node;
+    on_node = false;
+    if (score < safe) {
+      close_chain();
+      return;
+    }
+    if (was_on_node)
+      return;
+    if (!have_class) {
+      cls = memos->units.class_of(unit_begin, L, least);
+      have_class = true;
+    }
+    const unsigned phase = (static_cast<unsigned>(u - unit_begin) + L - least) % L;
+    const walk_memo::pending here{p,     score, sat.mismatches, sat.insertions, sat.deletions,
+                                  Ns,    cls,   phase,          0};
+    const std::int32_t J = tree->find(p, cls, phase);
+    if (J < 0) {
+      memos->chain.push_back(here);
+      recorded = true;
+      return;
+    }
+    tree->add_chain(memos->chain, J, here);
+    memos->chain.clear();
+    ++tree->joins;
+    on_node = true;
+    const walk_memo::node &j = tree->nodes[J];
+    std::int32_t A = tree->first_below(J, j.phi - score + safe);
+    if (A < 0)
+      A = j.root;
+    if (A == J)
+      return;
+    const std::int32_t X = tree->best_between(J, A);
+    auto move_to = [&](std::int32_t v) {
+      const walk_memo::node &x = tree->nodes[v];
+      p = x.pos;
+      u = unit_begin + (x.phase + least) % L;
+      score = static_cast<int>(here.score + (x.phi - j.phi));
+      Ns = here.Ns + (x.Ns - j.Ns);
+      sat.mismatches = here.mismatches + (x.mismatches - j.mismatches);
+      sat.insertions = here.insertions + (x.insertions - j.insertions);
+      sat.deletions = here.deletions + (x.deletions - j.deletions);
+    };
+    if (X != J) {
+      move_to(X);
+      sat.paths.push_back(walk_path{J, X, Fwd});
+    }
+    take_if_better();
+    if (X != J)
+      --sat.paths.length;
+    move_to(A);
+    sat.paths.push_back(walk_path{J, A, Fwd});
+  }
+
+  void chosen(char kind)
+  {
+    if (recorded)
+      memos->chain.back().kind = kind;
+  }
+};
+
 // The walk on from a mismatch point at which the edit w was chosen and the
 // walk is not hopeless; best is the best score so far, already stored into
 // sat, which holds the best state met (no edit has been applied to it yet).
@@ -706,6 +833,15 @@ template <bool Fwd>
     sat.score = score;
     sat.Ns = Ns;
   };
+
+  auto take_if_better = [&]() {
+    if (score > best - prefer) {
+      store();
+      snapshot.take(sat);
+      best = score;
+    }
+  };
+  memo_walker<Fwd> memo(c, sat);
 
   bool keep;
   for (;;) {
@@ -732,16 +868,14 @@ template <bool Fwd>
       keep = score > best - prefer;
       break;
     }
-    if (score > best - prefer) {
-      store();
-      snapshot.take(sat);
-      best = score;
-    }
+    memo.at_point(sat, p, u, score, Ns, take_if_better);
+    take_if_better();
     if (score <= c.option_cut) {
       keep = best <= score + prefer;
       break;
     }
     w = choose_at_floor<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score, first_depth, c);
+    memo.chosen(w.kind);
     if (hopeless_at_floor(c, w.value, w.horizon, best)) {
       keep = false;
       break;

@@ -6,6 +6,7 @@
 #define TORVIX_ENGINE_IMPERFECT_EXTENSION_H
 
 #include "Csat.h"
+#include "walk_memo.h"
 #include "input/growable.h"
 
 class imperfect_extender
@@ -53,6 +54,13 @@ public:
   int option_cut = 0; // the lower of the two: some option is eligible
 
   void set_unit_length(int L);
+
+  // The walks of the record seen so far, or null: every walk aligned in
+  // full, the reference that the remembered walks must agree with.
+  walk_memos *memos = nullptr;
+  // From this score on, at a mismatch point of a walk whose look-ahead
+  // starts at depth 1, every option the look-ahead weighs is eligible.
+  long long safe_score = 0;
 
   // The unit read cyclically, for comparing eight bases at a time:
   // periodic[i] is the unit character of phase (i - 8) mod L, for i from 0 to

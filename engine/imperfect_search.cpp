@@ -11,35 +11,34 @@ namespace {
 
 // Marks the accepted repeat as covered, but leaves the places where its
 // alignment was imperfect free, so windows may still start or end there.
-void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat)
+void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat, const walk_memos &memos)
 {
   const char *const b = anchor_seq.seq_begin;
   anchor_seq.cover(sat.pos_left - b, sat.pos_right - b);
   for (const alignment_event &ev : sat.alignment)
     anchor_seq.free_position(ev.pos - b);
+  for (const walk_path &w : sat.paths)
+    (w.forward ? memos.forward : memos.backward)
+        .for_each_event(w.from, w.to, w.forward,
+                        [&](const char *pos, char) { anchor_seq.free_position(pos - b); });
 }
 
 } // namespace
 
-// Keeps the grown candidate *sat when the budget allows; the next window
-// then takes a fresh record.
-[[gnu::noinline]] static bool keep_window(CSearchController &ctl, Csat *&sat,
+// Keeps the grown candidate *sat; the next window then takes a fresh record.
+[[gnu::noinline]] static void keep_window(CSearchController &ctl, Csat *&sat,
                                           CAnchorSeq &anchor_seq, std::list<Csat *> &result)
 {
-  if (!ctl.charge_extension(*sat))
-    return false;
   sort_alignment_events(*sat);
-  cover_repeat(anchor_seq, *sat);
+  cover_repeat(anchor_seq, *sat, ctl.memos);
   result.push_back(sat);
   sat = nullptr;
-  return true;
 }
 
 // Grows the window [s, s + L) in the candidate *sat (taking one from the pool
-// when there is none) and keeps it when it reaches the thresholds; returns
-// whether it was kept. The extender is set up for windows of length L. Most
-// windows are rejected, so only their part is inlined.
-[[gnu::always_inline]] static inline bool try_window(CSearchController &ctl,
+// when there is none) and keeps it when it reaches the thresholds. The
+// extender is set up for windows of length L. Most windows are rejected, so only their part is inlined.
+[[gnu::always_inline]] static inline void try_window(CSearchController &ctl,
                                                      imperfect_extender &extender, Csat *&sat,
                                                      const char *s, unsigned L,
                                                      CAnchorSeq &anchor_seq,
@@ -51,7 +50,8 @@ void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat)
     sat = sat_alloc.get_new(s, s + L);
   extender.grow_window(*sat);
   trim_Ns(*sat);
-  return reaches_thresholds(*sat) && keep_window(ctl, sat, anchor_seq, result);
+  if (reaches_thresholds(*sat))
+    keep_window(ctl, sat, anchor_seq, result);
 }
 
 void CSearchController::complete_imperfect_search(FILE *)
@@ -64,7 +64,7 @@ void CSearchController::complete_imperfect_search(FILE *)
     anchor_seq.reset();
     L = 2;
   }
-  for (; L <= global_max_unit_length && !abandoned; ++L) {
+  for (; L <= global_max_unit_length; ++L) {
     one_unit_len_complete_imperfect_search(L, anchor_seq, imperfectSATList);
     if (stop_here(L))
       break;
@@ -80,14 +80,13 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   const char *s = past_N_run(b, e);
   imperfect_extender extender;
   extender.start_windows(1, b, e);
+  extender.memos = remember_walks ? &memos : nullptr;
   Csat *sat = nullptr;
   while (e - s > 1) {
     if ((s - b) % 256 == 0 && progress_then_stop(1))
       break;
     if (anchor_seq.anchors[s - b] == 'a')
       try_window(*this, extender, sat, s, 1, anchor_seq, result);
-    if (abandoned)
-      break;
     ++s;
     s = past_N_run(s, e);
   }
@@ -108,6 +107,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
     return;
   imperfect_extender extender;
   extender.start_windows(L, b, e);
+  extender.memos = remember_walks ? &memos : nullptr;
   Csat *sat = nullptr;
   const char *const last_start = e - L - 1;
   // The look at the clock due at every window start that is a multiple of
@@ -132,8 +132,6 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
     }
     if (anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e))
       try_window(*this, extender, sat, s, L, anchor_seq, result);
-    if (abandoned)
-      break;
     ++s;
     if (stops_at(s))
       break;

@@ -58,32 +58,6 @@ hostile_inputs() {
   [ "$(grep -c '^# Analysis of sequence' many.out)" = 100000 ] || fail "many: not every record was reported"
 }
 
-# A long imperfect dinucleotide repeat makes the work of the imperfect modes
-# grow with the square of its length: they must give up on the record with a
-# clear message and status -105, not hang; the exact mode, linear, must still
-# search it.
-long_imperfect_repeat_is_abandoned_not_a_hang() {
-  # 60,000 bases of (AC)n with a substitution, insertion or deletion every 7 to
-  # 12 bases, from a fixed pseudo-random sequence.
-  awk 'BEGIN {
-    x = 12345; n = 60000; s = ""; phase = 0
-    while (length(s) < n) {
-      x = (x * 1103515245 + 12345) % 2147483648; k = 7 + int(x / 65536) % 6
-      for (i = 0; i < k; i++) { s = s substr("AC", phase % 2 + 1, 1); phase++ }
-      x = (x * 1103515245 + 12345) % 2147483648; e = int(x / 65536) % 3
-      if (e == 0) { s = s "G"; phase++ } else if (e == 1) s = s "T"; else phase++
-    }
-    print ">array"; for (i = 1; i <= n; i += 60) print substr(s, i, 60)
-  }' > array.fa
-  for mode in imperfect extendExact; do
-    run $mode --searchMode $mode array.fa out.txt; expect_status $mode 151
-    grep -qx 'Sorry! The sequence "array" holds imperfect tandem repeats too long for this search mode:' $mode.err ||
-      fail "$mode: no message naming the sequence"
-    grep -q '^>array' out.txt && fail "$mode: part of the abandoned record was written"
-  done
-  run exact --searchMode exact array.fa out.txt; expect_status exact 0
-}
-
 # A buffer that cannot grow ends the run as a failure, with its message on
 # standard error only: 200 million bases under a 120 MB address-space limit.
 failed_growth_is_a_failure() {
