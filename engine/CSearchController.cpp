@@ -1,6 +1,7 @@
 #include "CSearchController.h"
 
 #include <cmath>
+#include <vector>
 
 #include "params/global-types-and-parameters.h"
 
@@ -87,10 +88,14 @@ void CSearchController::maskSATList(CsatContainer &list)
 {
   if (!global_mask_lower && !global_mask_X)
     return;
+  // Whether a repeat is reported depends on its unit's letters, which an
+  // overlapping repeat masked earlier would already have overwritten.
+  std::vector<const Csat *> reported;
+  for (const Csat *s : list)
+    if (s->is_reported())
+      reported.push_back(s);
   char *base = seq.seq.data;
-  for (const Csat *s : list) {
-    if (!s->is_reported())
-      continue;
+  for (const Csat *s : reported) {
     char *b = base + (s->pos_left - base);
     char *e = base + (s->pos_right - base);
     if (global_mask_lower)

@@ -1,6 +1,7 @@
 // The report of one repeat where the whole-program cases do not reach: an
 // alignment with events of every kind in every format, the gate that keeps
-// repeats out of the report, and the internal errors.
+// repeats out of the report (and out of the masked file), and the internal
+// errors.
 #include "params/exit_status.h"
 #include "engine_test.h"
 #include "test_support.h"
@@ -117,4 +118,36 @@ TEST_F(ReportTest, ABadPerfectionModeEndsTheProcessBeforeAnythingIsWritten)
   EXPECT_EXIT(sat.report_sat(std::fopen(out.c_str(), "w"), record, gap_cursor),
               ::testing::ExitedWithCode(exit_bad_perfection_mode), "");
   EXPECT_EQ(EOF, std::ifstream(out.path).peek());
+}
+
+TEST_F(ReportTest, MaskingJudgesEveryRepeatBeforeOverwritingAnySoOverlappingReportedRepeatsAreAllMasked)
+{
+  // Fault guarded: the second repeat's unit lies inside the first repeat;
+  // judged after the first was masked, its unit read as X or lower case and
+  // the repeat stayed unmasked although it was reported.
+  const std::string bases = "GGACTGGGACTGGACTG";
+  const struct {
+    bool mask_X, mask_lower;
+    std::string expected;
+  } rows[] = {
+      {true, false, std::string(17, 'X') + "ACACACAC"},
+      {false, true, "ggactgggactggactgACACACAC"},
+      {true, true, "ggactgggactggactgACACACAC"},
+  };
+  for (const auto &row : rows) {
+    load(bases + "ACACACAC");
+    global_mask_X = row.mask_X;
+    global_mask_lower = row.mask_lower;
+    Csat_garbagecollector pool;
+    CsatContainer list(pool);
+    const struct {
+      unsigned left, right, L;
+    } repeats[] = {{0, 13, 6}, {6, 17, 5}, {17, 25, 4}}; // the last, ACAC, is AC twice: not reported
+    for (const auto &r : repeats) {
+      list.push_back(pool.get_new(at(r.left), at(r.left + r.L)));
+      list.back()->pos_right = at(r.right);
+    }
+    CSearchController(1, record).maskSATList(list);
+    EXPECT_EQ(row.expected, text(record.seq)) << "maskX " << row.mask_X << ", maskLower " << row.mask_lower;
+  }
 }
