@@ -197,7 +197,10 @@ template <bool remove_gaps> void CSequence_Mol::read_record(CFile &in)
   unsigned c = in.peekchar();
   while (!in.fail() && c != '>') {
     read_line<remove_gaps>(in, position);
-    if (too_long || (too_long = length_exceeded()))
+    // A bad character as the file's last byte leaves the reader failed; a
+    // further peek would meet the end of the file and turn that failure into
+    // a normal end.
+    if (in.fail() || too_long || (too_long = length_exceeded()))
       return;
     c = in.peekchar();
   }

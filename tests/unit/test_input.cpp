@@ -100,6 +100,10 @@ TEST_F(InputTest, RecordsReadBackNormalisedWithTheirGapsOrFailAtTheOffendingLine
       {">a x\nAC\n>", "rr", "|||| end"}, // an empty unnamed record, not a copy of the one before
       {"  \n\n \t\n", "c", "error at line 4"},
       {">r\r\nAC>GT\r\n", "c", "error at line 2"},
+      // Fault guarded: a '>' as the file's last byte, with no line end, was
+      // taken for the normal end of the input.
+      {">a\nACGT>", "r", "error at line 2"},
+      {">a\nACGT>", "c", "error at line 2"},
       {"ACGT\n", "r", "error at line 1"},
       {">x\n" + A80 + A80 + "\n", "r", "x|x||" + A80 + A80 + "| end", ">x\n" + A80 + "\n" + A80 + "\n"},
       {">g\n-" + std::string(78, 'C') + "**G\nT-*-\n", "r", "g|g||" + std::string(78, 'C') + "GT|0 79 80 83 84 85 end",
