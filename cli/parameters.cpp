@@ -73,6 +73,32 @@ static int check_parameter_values()
   return status_ok;
 }
 
+namespace {
+
+// The file names are the words no option claims. Taken as they come, a
+// mistyped option and its value would become file names and the run would
+// fail later on a file that cannot be opened; extra names would be dropped
+// without a word. Both are syntax errors instead. After "--" every word is a
+// file name, and "-" alone is a name, not an option.
+class file_names_arg : public TCLAP::UnlabeledMultiArg<std::string>
+{
+public:
+  using TCLAP::UnlabeledMultiArg<std::string>::UnlabeledMultiArg;
+
+  bool processArg(int *i, std::vector<std::string> &args) override
+  {
+    const std::string &word = args[static_cast<size_t>(*i)];
+    if (!TCLAP::Arg::ignoreRest() && word.size() > 1 && word[0] == '-')
+      return false; // the parser reports it as a word it cannot match
+    if (_values.size() == 2)
+      throw TCLAP::CmdLineParseException(
+          "Too many file names: Torvix takes an input file and at most one output file", word);
+    return UnlabeledMultiArg::processArg(i, args);
+  }
+};
+
+} // namespace
+
 static const char parse_problem[] =
     "Sorry, a problem occured when parsing the command line options. ";
 
@@ -230,7 +256,7 @@ int read_and_init_parameters(int argc, char **argv)
         "extendExact: Searches for exact repeats and extends them by inserting mismatches and "
         "indels. imperfect: Searches directly for imperfect repeats.",
         false, "imperfect", &allowed_modes, cmd);
-    TCLAP::UnlabeledMultiArg<std::string> iofiles(
+    file_names_arg iofiles(
         "iofiles",
         "Torvix requires either one or two file names as parameters. The first must be the input "
         "file in FASTA format. If a second file is specified, output is written to it. If no "
@@ -246,12 +272,9 @@ int read_and_init_parameters(int argc, char **argv)
       std::fputs(" --help for more information.\n", stderr);
       return status_bad_option;
     }
-    if (files.size() == 1) {
-      global_input_filename = files[0];
-    } else if (files.size() == 2) {
-      global_input_filename = files[0];
+    global_input_filename = files[0];
+    if (files.size() == 2)
       global_output_filename = files[1];
-    }
 
     global_gaps_to_Ns = convert_gaps_to_Ns.getValue();
     global_sequenceInfoAsComment = sequenceInfoAsComment.getValue();
