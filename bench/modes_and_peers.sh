@@ -7,10 +7,11 @@
 #                            [BUILD_DIR [DATA_DIR]]
 #
 # BUILD_DIR defaults to build/ beside this folder, DATA_DIR to the shared
-# genome folder. Every DATA_DIR/*.fa.gz is decompressed into a scratch folder
-# (removed at the end). --modes chooses the search modes (default: imperfect
-# extendExact exact). A genome with more than BASES bases is searched in the
-# first of them only; without --cap every mode runs on every genome.
+# genome folder ../shared/data beside the repository. Every DATA_DIR/*.fa.gz
+# is decompressed into a scratch folder (removed at the end). --modes chooses
+# the search modes (default: imperfect extendExact exact). A genome with more
+# than BASES bases is searched in the first of them only; without --cap every
+# mode runs on every genome.
 # --no-peers times torvix alone. Missing peers and GNU time are installed
 # with apt-get.
 #
@@ -32,7 +33,7 @@ while [ $# -gt 0 ]; do
 done
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build}" && pwd)
-data=${2:-/work/shared/data}
+data=${2:-$top/../shared/data}
 exe=$build/cli/torvix
 [ -x "$exe" ] || { echo "modes_and_peers.sh: no program $exe" >&2; exit 2; }
 

@@ -7,11 +7,11 @@
 #
 # Runs both programs
 #  - on every DATA_DIR/*.fa.gz (decompressed into a scratch folder; DATA_DIR
-#    is the shared genome folder unless TORVIX_DATA says otherwise) in all
-#    three search modes, each with the default output and with
-#    "--outputFormat 3 -f 5 --maskLower"; genomes above 8 Mb are cut to their
-#    first 8 Mb for the modes other than the default one (--quick: for all
-#    modes);
+#    is the shared genome folder ../shared/data beside the repository unless
+#    TORVIX_DATA says otherwise) in all three search modes, each with the
+#    default output and with "--outputFormat 3 -f 5 --maskLower"; genomes
+#    above 8 Mb are cut to their first 8 Mb for the modes other than the
+#    default one (--quick: for all modes);
 #  - on N (default 300) generated inputs: random sequence with planted
 #    imperfect repeats of unit lengths 1 to 12, runs of N, gaps, lower case
 #    and several records, each under randomly drawn options (scores, depth,
@@ -39,7 +39,7 @@ new=$(readlink -f "$2")
 for exe in "$old" "$new"; do
   [ -x "$exe" ] || { echo "verify_identical_output.sh: no program $exe" >&2; exit 2; }
 done
-data=${TORVIX_DATA:-/work/shared/data}
+data=${TORVIX_DATA:-$(cd "$(dirname "$0")/.." && pwd)/../shared/data}
 cap=8000000
 
 scratch=$(mktemp -d)
