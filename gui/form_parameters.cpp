@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <sys/stat.h>
 
@@ -191,19 +192,32 @@ int check_parameters()
     gui_alert("The \"Minimum unit size\" cannot be less than 1. It has been adjusted to 1");
     range_error(input_minUnitSize, "1");
   }
-  if (field_int(input_maxUnitSize) < field_int(input_minUnitSize)) {
-    gui_alert("The \"Maximum unit size\" cannot be smaller than the minimum unit size. Its value "
-              "has been set to its default value.");
-    range_error(input_maxUnitSize, "10");
+  // The engine's tables end at this unit length; a larger minimum would make
+  // the maximum's correction below leave it smaller than the minimum.
+  if (field_int(input_minUnitSize) > static_cast<int>(max_allowed_unit_length)) {
+    gui_alert("The \"Minimum unit size\" cannot be greater than %u. Its value has been adjusted "
+              "to %u.",
+              max_allowed_unit_length, max_allowed_unit_length);
+    range_error(input_minUnitSize, std::to_string(max_allowed_unit_length).c_str());
   }
-  // The engine's tables end at this unit length.
+  // The default maximum is still below a minimum of 11 or more; then only the
+  // minimum itself makes a consistent pair.
+  if (field_int(input_maxUnitSize) < field_int(input_minUnitSize)) {
+    if (field_int(input_minUnitSize) <= 10) {
+      gui_alert("The \"Maximum unit size\" cannot be smaller than the minimum unit size. Its value "
+                "has been set to its default value.");
+      range_error(input_maxUnitSize, "10");
+    } else {
+      gui_alert("The \"Maximum unit size\" cannot be smaller than the minimum unit size. Its value "
+                "has been set to the minimum unit size.");
+      range_error(input_maxUnitSize, std::to_string(field_int(input_minUnitSize)).c_str());
+    }
+  }
   if (field_int(input_maxUnitSize) > static_cast<int>(max_allowed_unit_length)) {
     gui_alert("The \"Maximum unit size\" cannot be greater than %u. Its value has been adjusted "
               "to %u.",
               max_allowed_unit_length, max_allowed_unit_length);
-    char text[16];
-    std::snprintf(text, sizeof text, "%u", max_allowed_unit_length);
-    range_error(input_maxUnitSize, text);
+    range_error(input_maxUnitSize, std::to_string(max_allowed_unit_length).c_str());
   }
   if (field_int(input_minPerf) > 100) {
     gui_alert("The \"Minimum perfection\" cannot be greater than 100%%. Its value has been "

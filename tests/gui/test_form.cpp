@@ -215,6 +215,40 @@ TEST_F(Form, EveryCheckRowShowsItsAlertCorrectsTheFieldAndClassifiesTheResult)
   EXPECT_EQ(script.alerts, (std::vector<std::string>{from, score}));
 }
 
+TEST_F(Form, UnitSizeCorrectionLeavesAPairThatPassesTheNextCheck)
+{
+  // A maximum set to the default 10 below a minimum of 11 or more failed
+  // every later check, so Run, Save and Quit were refused until the minimum
+  // was edited by hand.
+  const std::string smaller = "The \"Maximum unit size\" cannot be smaller than the minimum unit size. ",
+                    to_default = smaller + "Its value has been set to its default value.",
+                    to_minimum = smaller + "Its value has been set to the minimum unit size.",
+                    min_above = "The \"Minimum unit size\" cannot be greater than 10000. Its value has been "
+                                "adjusted to 10000.",
+                    max_above = "The \"Maximum unit size\" cannot be greater than 10000. Its value has been "
+                                "adjusted to 10000.";
+  const struct { const char *min, *max, *new_min, *new_max; std::vector<std::string> alerts; } rows[] = {
+      {"8", "3", "8", "10", {to_default}},
+      {"10", "9", "10", "10", {to_default}},
+      {"11", "10", "11", "11", {to_minimum}},
+      {"12.7", "5", "12.7", "12", {to_minimum}},
+      {"20000", "5", "10000", "10000", {min_above, to_minimum}},
+      {"20000", "30000", "10000", "10000", {min_above, max_above}},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(std::string("from ") + row.min + " to " + row.max);
+    factory_settings();
+    input_minUnitSize->value(row.min);
+    input_maxUnitSize->value(row.max);
+    EXPECT_EQ(check_parameters(), check_out_of_range_corrected);
+    EXPECT_EQ(texts({input_minUnitSize, input_maxUnitSize}), std::string(row.new_min) + " " + row.new_max);
+    EXPECT_EQ(script.alerts, row.alerts);
+    script.alerts.clear();
+    EXPECT_EQ(check_parameters(), check_all_valid);
+    EXPECT_TRUE(script.alerts.empty());
+  }
+}
+
 TEST_F(Form, TransferCopiesEveryFieldAndChoiceItemIntoItsGlobals)
 {
   const std::string command_line = globals();
