@@ -72,7 +72,11 @@ Fl_Input *input_minScore_b;
 Fl_Input *input_minPerf;
 Fl_Input *input_maxPerf;
 
-#define TORVIX_MENU_ITEM(text) {text, 0, nullptr, nullptr, 0, FL_NORMAL_LABEL, 0, 14, 0}
+// With the wide fonts of current desktops the form's texts fit their places
+// only at this size, the items of the choices included.
+const int form_text_size = 12;
+
+#define TORVIX_MENU_ITEM(text) {text, 0, nullptr, nullptr, 0, FL_NORMAL_LABEL, 0, form_text_size, 0}
 #define TORVIX_MENU_END {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0}
 
 Fl_Menu_Item menu_outputFormat[] = {
@@ -376,7 +380,8 @@ void build_form(Fl_File_Chooser *const choosers[4])
 
   {
     Fl_Group *g = frame(18, 350, 320, 215, "General options:");
-    text_box(30, 355, 200, 24, "Analyse sequence range (blank for first/last):");
+    // The text boxes are as wide as their texts, which must end inside the frame.
+    text_box(30, 355, 300, 24, "Analyse sequence range (blank for first/last):");
     input_fromSeq = new Fl_Int_Input(85, 380, 50, 24, "From ");
     text_box(140, 380, 200, 24, "to");
     input_toSeq = new Fl_Int_Input(170, 380, 50, 24);
@@ -407,7 +412,7 @@ void build_form(Fl_File_Chooser *const choosers[4])
     input_minScore_b =
         right_labelled(new Fl_Float_Input(436, 435, 30, 24, "*(unit-length),  but not less than "));
     input_minScore = new Fl_Int_Input(690, 435, 30, 24);
-    text_box(370, 465, 200, 24, "Minimum and maximum percentage perfection:");
+    text_box(370, 465, 300, 24, "Minimum and maximum percentage perfection:");
     text_box(385, 490, 200, 24, "Minimum: ");
     input_minPerf = right_labelled(new Fl_Float_Input(465, 490, 40, 24, "%"));
     text_box(585, 490, 200, 24, "Maximum: ");
@@ -421,13 +426,15 @@ void build_form(Fl_File_Chooser *const choosers[4])
 
   {
     Fl_Group *g = frame(18, 595, 590, 160, "Output options:");
-    choice_outputFormat = choice(35, 620, 260, 20, "General output format:", menu_outputFormat);
-    choice_reportUnit = choice(35, 670, 260, 20, "Printing mode for satellite unit: ", menu_reportUnit);
+    // The left column is wider than the right: the closed choice must show
+    // "one-per-line with sequence info as comment" whole.
+    choice_outputFormat = choice(35, 620, 295, 20, "General output format:", menu_outputFormat);
+    choice_reportUnit = choice(35, 670, 295, 20, "Printing mode for satellite unit: ", menu_reportUnit);
     choice_printRepeatMode =
-        choice(35, 720, 260, 20, "Printing mode for repeat sequence: ", menu_printRepeatMode);
+        choice(35, 720, 295, 20, "Printing mode for repeat sequence: ", menu_printRepeatMode);
     choice_NPerfection =
-        choice(335, 620, 260, 20, "Treating N's when computing perfection: ", menu_NPerfection);
-    choice_removeHidden = choice(335, 670, 260, 20, "Remove hidden repeats: ", menu_removeHidden);
+        choice(340, 620, 260, 20, "Treating N's when computing perfection: ", menu_NPerfection);
+    choice_removeHidden = choice(340, 670, 260, 20, "Remove hidden repeats: ", menu_removeHidden);
     input_flanking = new Fl_Int_Input(510, 715, 50, 24, "Print flanking nucleotides: ");
     g->end();
   }
@@ -454,7 +461,11 @@ Fl_Window *build_main_window(int screen_w, int screen_h)
   main_window = new Fl_Double_Window(w, h, "Torvix, version " TORVIX_VERSION);
   main_window->callback(callback_quit);
   main_scroll = new Fl_Scroll(0, 0, w, h);
+  // Every widget takes its label and text size from this default when made.
+  const int usual_size = FL_NORMAL_SIZE;
+  FL_NORMAL_SIZE = form_text_size;
   build_form(choosers);
+  FL_NORMAL_SIZE = usual_size;
   main_scroll->end();
   main_window->resizable(main_scroll);
   main_window->end();
