@@ -14,6 +14,7 @@
 #include "gui/form_parameters.h"
 #include "gui/gui_dialogs.h"
 #include "gui/main_window.h"
+#include "gui/prefs_file.h"
 
 std::string loadPrefsFilename;
 std::string savePrefsFilename;
@@ -53,28 +54,46 @@ int get_int(Fl_Preferences &g, const char *key)
   return v;
 }
 
-// Longest line that the store's reader takes whole; it cuts longer ones
-// silently, and a cut file name can lead to another file.
-const unsigned longest_readable_line = 1022;
-
-bool has_overlong_line(const std::string &file)
-{
-  FILE *f = std::fopen(file.c_str(), "r");
-  if (!f)
-    return false;
-  unsigned length = 0;
-  int c;
-  while ((c = std::getc(f)) != EOF && length <= longest_readable_line)
-    length = c == '\n' ? 0 : length + 1;
-  std::fclose(f);
-  return length > longest_readable_line;
-}
-
-// Where the per-user store keeps its file.
+// Where the per-user store keeps its file: below the home directory, or in
+// the system folder when no home directory is known.
 std::string user_prefs_file()
 {
   const char *home = std::getenv("HOME");
-  return home ? std::string(home) + "/.fltk/torvix/torvix.prefs" : std::string();
+  return std::string(home ? home : "/etc") + (home ? "/.fltk" : "/fltk") + "/torvix/torvix.prefs";
+}
+
+bool read_whole_file(const std::string &name, std::string &text)
+{
+  FILE *f = std::fopen(name.c_str(), "rb");
+  if (!f)
+    return false;
+  char block[4096];
+  size_t n;
+  while ((n = std::fread(block, 1, sizeof block, f)) > 0)
+    text.append(block, n);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  return ok;
+}
+
+// Why a file was refused, for the end of the message.
+std::string problem_text(const prefs_text_check &check)
+{
+  char text[160];
+  switch (check.found) {
+  case prefs_text_check::overlong_line:
+    std::snprintf(text, sizeof text,
+                  "It has a line longer than the %u characters that can be read without cutting it.",
+                  longest_readable_line);
+    break;
+  case prefs_text_check::not_text:
+    std::snprintf(text, sizeof text, "Its line %u holds bytes that are not text.", check.line);
+    break;
+  default:
+    std::snprintf(text, sizeof text, "Its line %u is neither a group nor a key with its value.", check.line);
+    break;
+  }
+  return text;
 }
 
 // The per-user store, or the named file exactly as given. The store writes
@@ -162,22 +181,34 @@ void writePrefs(const char *path)
 
 void readPrefs(const char *path)
 {
-  // The store itself reads a missing file as an empty one; a named file that
-  // cannot be read is reported here.
-  if (path) {
-    FILE *f = std::fopen(path, "r");
-    if (!f) {
+  // A missing default file is the first start: nothing to read.
+  const std::string file = path ? std::string(path) : user_prefs_file();
+  std::string text;
+  if (!read_whole_file(file, text)) {
+    if (path)
       gui_alert("%s Error: -1", damaged);
-      return;
-    }
-    std::fclose(f);
-  }
-  if (has_overlong_line(path ? std::string(path) : user_prefs_file())) {
-    gui_alert("%s\nIt has a line longer than the %u characters that can be read without cutting it.",
-              damaged, longest_readable_line);
     return;
   }
-  std::unique_ptr<Fl_Preferences> store = open_store(path);
+  const prefs_text_check check = check_prefs_text(text);
+  if (check.found != prefs_text_check::none) {
+    // At start-up the form keeps its defaults; a question then would hold
+    // up the start, so a note says why.
+    if (path)
+      gui_alert("%s\n%s", damaged, problem_text(check).c_str());
+    else
+      gui_note(("The default parameter file\n" + file + "\ncould not be read successfully! It might be damaged.\n" +
+                problem_text(check) +
+                "\nAll parameters have their default values; quitting saves them in its place.")
+                   .c_str());
+    return;
+  }
+  const prefs_copy copy(check.cleaned);
+  if (!copy.store()) {
+    if (path)
+      gui_alert("%s Error: -1", damaged);
+    return;
+  }
+  Fl_Preferences *const store = copy.store();
   if (!store->groupExists(group_files)) {
     if (path)
       gui_alert("%s Error: -2", damaged);

@@ -10,7 +10,7 @@ cd "$top"
 CXX=clang++ cmake -S . -B build-fuzz -DTORVIX_FUZZ=ON -DTORVIX_TESTS=OFF > /dev/null
 cmake --build build-fuzz -j"$(nproc)" > /dev/null
 mkdir -p build-fuzz/findings
-for target in reader pipeline; do
+for target in reader pipeline preferences; do
   work=build-fuzz/corpus-$target
   mkdir -p "$work"
   cp -n fuzz/corpus/$target/* "$work"/ 2>/dev/null || true

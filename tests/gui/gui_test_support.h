@@ -25,7 +25,7 @@
 #include "params/global-types-and-parameters.h"
 
 struct dialog_script {
-  std::vector<std::string> alerts, messages, questions;
+  std::vector<std::string> alerts, messages, notes, questions;
   std::deque<int> answers;          // next answers of questions; 0 (cancel) when empty
   std::deque<std::string> chosen;   // next files "chosen" in a chooser; none when empty
   std::vector<std::string> presets; // what each chooser was preset with
