@@ -230,8 +230,11 @@ void callback_about(Fl_Widget *, void *)
 
 bool confirm_quit()
 {
-  if (gui_choice("Are you sure you want to quit?", "Cancel", "Quit") != 1)
-    return false;
+  return gui_choice("Are you sure you want to quit?", "Cancel", "Quit") == 1 && save_defaults_for_quit();
+}
+
+bool save_defaults_for_quit()
+{
   if (check_parameters() != 0) {
     gui_alert("Quitting has been aborted due to the attempt to save invalid\ndefault search "
               "parameters for the next call to this program.");
@@ -243,6 +246,14 @@ bool confirm_quit()
 
 void callback_quit(Fl_Widget *, void *)
 {
+  // Ending the process now would cut the output of the run short without
+  // any sign of it; the run is stopped as its own Stop button does, and the
+  // program ends after it.
+  if (runA && runA->running) {
+    if (ask_to_stop(runA))
+      runA->quit_when_stopped = true;
+    return;
+  }
   if (confirm_quit())
     std::exit(0);
 }

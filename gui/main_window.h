@@ -124,5 +124,8 @@ void callback_quit(Fl_Widget * = nullptr, void * = nullptr);
 // The Quit dialog without the end of the process: true when the user
 // confirmed and the default preferences have been written.
 bool confirm_quit();
+// What quitting does once it is decided: check the form and write it as the
+// default preferences; false, with the alert, when the check corrected it.
+bool save_defaults_for_quit();
 
 #endif

@@ -1,6 +1,7 @@
 #include "run_analysis.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -59,11 +60,15 @@ void CRunAnalysis::create_window()
   window->callback(close_callback, this);
 }
 
-void CRunAnalysis::stop_callback(Fl_Widget *, void *run)
+bool ask_to_stop(CRunAnalysis *run)
 {
-  if (gui_choice("Are you sure you want to stop this analysis?", "Cancel", "Stop analysis") == 1)
-    static_cast<CRunAnalysis *>(run)->stop_requested = true;
+  if (gui_choice("Are you sure you want to stop this analysis?", "Cancel", "Stop analysis") != 1)
+    return false;
+  run->stop_requested = true;
+  return true;
 }
+
+void CRunAnalysis::stop_callback(Fl_Widget *, void *run) { ask_to_stop(static_cast<CRunAnalysis *>(run)); }
 
 void CRunAnalysis::close_callback(Fl_Widget *, void *run)
 {
@@ -88,6 +93,8 @@ void callback_runAnalysis(Fl_Widget *, void *)
   run.create_window();
   run.window->show();
 
+  // Quit asks about this run from now on, before the engine has started.
+  runA = &run;
   run.running = true;
   run.button->label("Stop");
   run.button->callback(CRunAnalysis::stop_callback, &run);
@@ -96,6 +103,9 @@ void callback_runAnalysis(Fl_Widget *, void *)
   Fl::wait(0.1);
 
   main_torvix(run.argc, run.argv, &run);
+  run.running = false;
+  if (run.quit_when_stopped && save_defaults_for_quit())
+    std::exit(0);
 
   run.button->label("Close");
   run.button->callback(CRunAnalysis::close_callback, &run);

@@ -20,6 +20,9 @@ public:
   int argc = 1;
   char **argv = program_name;
   char started_text[40] = "";
+  // Quit was asked for during the run and the user chose to stop it: the
+  // program ends once the engine has closed the output.
+  bool quit_when_stopped = false;
 
   CRunAnalysis() = default;
   CRunAnalysis(const CRunAnalysis &) = delete;
@@ -37,6 +40,10 @@ private:
 extern CRunAnalysis *runA;
 
 void callback_runAnalysis(Fl_Widget * = nullptr, void * = nullptr);
+
+// The question of the Stop button; true, with the stop requested, when the
+// user chose to stop.
+bool ask_to_stop(CRunAnalysis *run);
 
 // Returns 0 finished, 1 stopped by the user, or the negative status of the
 // failure (input not FASTA, input or output not openable, write failed).

@@ -12,8 +12,15 @@ dialog_script script;
 
 const std::string &scratch_dir()
 {
-  static char pattern[] = "/tmp/torvix-gui-test-XXXXXX";
-  static const std::string dir = mkdtemp(pattern) ? pattern : "/tmp";
+  // The child process of a death test works in its parent's folder.
+  static const std::string dir = [] {
+    if (const char *parents = getenv("TORVIX_GUI_TEST_SCRATCH"))
+      return std::string(parents);
+    static char pattern[] = "/tmp/torvix-gui-test-XXXXXX";
+    const std::string made = mkdtemp(pattern) ? pattern : "/tmp";
+    setenv("TORVIX_GUI_TEST_SCRATCH", made.c_str(), 1);
+    return made;
+  }();
   return dir;
 }
 
@@ -140,6 +147,7 @@ void GuiTest::SetUp()
   }
   gui_hooks.alert = [](const char *text) { script.alerts.emplace_back(text); };
   gui_hooks.message = [](const char *text) { script.messages.emplace_back(text); };
+  gui_hooks.note = [](const char *text) { script.notes.emplace_back(text); };
   gui_hooks.choice = [](const char *question, const char *, const char *) {
     script.questions.emplace_back(question);
     return pop_or(script.answers, 0);

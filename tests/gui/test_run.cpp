@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 
 #include <FL/Fl_Box.H>
 
@@ -38,10 +39,11 @@ std::pair<int, std::string> run(const std::string &in, const std::string &out, b
 }
 
 // Watches the run from inside its event processing, as a user would: closes
-// the progress window once while its button reads "Stop", and again when it
-// reads "Close".
+// the progress window once while its button reads "Stop" (or does what
+// during_run says instead), and again when it reads "Close".
 struct watcher {
   bool closed_during_run = false, saw_run_disabled = false;
+  std::function<void()> during_run;
   static void tick(void *data)
   {
     watcher *w = static_cast<watcher *>(data);
@@ -52,7 +54,10 @@ struct watcher {
       const std::string label = static_cast<Fl_Button *>(win->child(win->children() - 1))->label();
       if (label == "Close" || !w->closed_during_run) {
         w->closed_during_run = true;
-        win->do_callback();
+        if (label != "Close" && w->during_run)
+          w->during_run();
+        else
+          win->do_callback();
         if (label == "Close")
           return;
       }
@@ -153,5 +158,61 @@ TEST_F(RunAnalysis, RunAnalysisChecksFirstAndStopsOnlyWhenTheUserConfirms)
     EXPECT_EQ(ends_with(read_file(out), trailer), answers.size() == 1);
     EXPECT_EQ(script.questions.back(), "Are you sure you want to stop this analysis?");
   }
+  EXPECT_TRUE(script.alerts.empty());
+}
+
+TEST_F(RunAnalysis, QuitOrEscapeDuringARunAsksToStopAndQuitsOnlyAfterTheOutputIsEnded)
+{
+  // Quit and Escape used to end the process at once, leaving an output that
+  // held its header only and said nothing of the stop.
+  const std::string in = scratch_dir() + "/quit.fa", out = scratch_dir() + "/quit.torvix";
+  write_file(in, ">first_record\nACGTACGTACGTAC\n>second_record\nGGGGCCCCGGGG\n");
+  glob_infile->assign(in.c_str());
+  glob_outfile->assign(out.c_str());
+  const std::string stop_question = "Are you sure you want to stop this analysis?";
+  auto run_and_answer = [&](int answer, std::function<void()> during_run) {
+    std::remove(out.c_str());
+    script.answers = {answer};
+    watcher w;
+    w.during_run = during_run;
+    Fl::add_timeout(0.0, watcher::tick, &w);
+    callback_runAnalysis();
+    Fl::remove_timeout(watcher::tick, &w);
+    EXPECT_EQ(script.questions, std::vector<std::string>{stop_question});
+    script.questions.clear();
+    EXPECT_TRUE(w.closed_during_run && button_run->active() && !runA);
+    return read_file(out);
+  };
+  auto stopped_after_first_record = [](const std::string &output) {
+    return output.find("first_record") != std::string::npos &&
+           output.find("second_record") == std::string::npos && output.find(trailer) == std::string::npos;
+  };
+  const std::function<void()> quit = [] { main_window->do_callback(); };
+  const std::function<void()> escape = [] {
+    Fl::e_keysym = FL_Escape;
+    Fl::handle(FL_SHORTCUT, main_window);
+  };
+  // "Cancel": the run goes on to its trailer and the program stays.
+  for (const auto &key : {quit, escape})
+    EXPECT_TRUE(ends_with(run_and_answer(0, key), trailer));
+  // "Stop analysis": the output ends as a stopped one; the quit that follows
+  // is refused when the form fails its check.
+  const std::string stopped = run_and_answer(1, [&] {
+    input_flanking->value("");
+    quit();
+  });
+  EXPECT_TRUE(stopped_after_first_record(stopped)) << stopped;
+  EXPECT_EQ(script.alerts.back(), "Quitting has been aborted due to the attempt to save invalid\n"
+                                  "default search parameters for the next call to this program.");
+  script.alerts.clear();
+  // With a valid form the program ends once the output is ended, with the
+  // default preferences written.
+  const std::string prefs = std::string(getenv("HOME")) + "/.fltk/torvix/torvix.prefs";
+  std::remove(prefs.c_str());
+  std::remove(out.c_str());
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+  EXPECT_EXIT(run_and_answer(1, escape), ::testing::ExitedWithCode(0), "");
+  EXPECT_TRUE(stopped_after_first_record(read_file(out))) << read_file(out);
+  EXPECT_NE(read_file(prefs).find("Input file:" + in), std::string::npos);
   EXPECT_TRUE(script.alerts.empty());
 }
