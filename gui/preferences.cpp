@@ -96,10 +96,13 @@ std::string problem_text(const prefs_text_check &check)
   return text;
 }
 
-// The per-user store, or the named file exactly as given. The store writes
-// its file when it is destroyed, after its groups.
-std::unique_ptr<Fl_Preferences> open_store(const char *path)
+// The per-user store, or the named file exactly as given, starting empty:
+// the store reads the file it replaces first, which crashes it when the file
+// is damaged, and every key is written anew anyway. The store writes its
+// file when it is destroyed, after its groups.
+std::unique_ptr<Fl_Preferences> open_empty_store(const char *path)
 {
+  std::remove((path ? std::string(path) : user_prefs_file()).c_str());
   if (path)
     return std::make_unique<Fl_Preferences>(path, "torvix", nullptr);
   return std::make_unique<Fl_Preferences>(Fl_Preferences::USER, "torvix", "torvix");
@@ -122,7 +125,7 @@ int search_mode_code()
 
 void writePrefs(const char *path)
 {
-  std::unique_ptr<Fl_Preferences> store = open_store(path);
+  std::unique_ptr<Fl_Preferences> store = open_empty_store(path);
   {
     Fl_Preferences g(*store, group_files);
     g.set("Input file", glob_infiletext);

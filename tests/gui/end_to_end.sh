@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# end_to_end.sh TORVIX_GUI TORVIX, under xvfb-run -a, drives torvix_gui as a user would. Run 1's
+# end_to_end.sh TORVIX_GUI TORVIX, under xvfb-run -a, drives torvix_gui as a user would. A hand-written
+# or damaged default preference file must not stop it from starting. Run 1's
 # output must be byte for byte torvix's for the same parameters; quitting must write the user's
 # default preference file, which the next start reads. Run 2, stopped, must end without the trailer.
 set -u
@@ -68,6 +69,21 @@ for r in 1 2 3; do
   echo
 done > "$in"
 (echo ">long" && head -c 30000000 /dev/urandom | tr '\000-\377' "$acgt" | fold -w 80 && echo) > "$long"
+
+# A hand-written default file, with its group written without "./", crashed
+# every start; a damaged one leaves the defaults and says so in a note.
+prefs=$HOME/.fltk/torvix/torvix.prefs
+mkdir -p "$(dirname "$prefs")"
+printf '; FLTK preferences file format 1.0\n; vendor: torvix\n; application: torvix\n\n[Input Output files]\n\nInput file:/tmp/x.fa\n' > "$prefs"
+start_gui
+quit_gui
+grep -qx 'Input file:/tmp/x.fa' "$prefs" || fail "the hand-written default file was not read"
+printf '[Input Output files]\nInput file\n\001\377\n' > "$prefs"
+start_gui
+find_window "Torvix: note" > /dev/null || fail "no note on the damaged default file"
+quit_gui
+grep -qx 'Input file:' "$prefs" || fail "the damaged default file did not leave the defaults"
+rm "$prefs"
 
 start_gui
 retype_field "$main" $input_field 0 "$in"

@@ -242,6 +242,17 @@ TEST_F(Preferences, HandWrittenFilesAreReadAndDamagedOnesRefusedWholeWithoutCras
       EXPECT_EQ(script.alerts, std::vector<std::string>{std::string(damaged) + "\n" + row.problem});
     }
     script.alerts.clear();
+    // Saving over the file, as Quit and "Save parameters" do, replaces it whole.
+    set_form(&form_row::other);
+    for (const char *path : {static_cast<const char *>(nullptr), named.c_str()}) {
+      write_default_file(row.text);
+      write_file(named, row.text);
+      writePrefs(path);
+      clear_form();
+      readPrefs(path);
+      EXPECT_EQ(form_values(&form_row::other), form_values(&form_row::other, true));
+    }
+    EXPECT_TRUE(script.alerts.empty() && script.notes.empty());
   }
   // An empty file is no parameter file, but not damaged either.
   write_default_file("");
