@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool           # graphical tests on a virtual display
   clang libclang-rt-14-dev     # fuzzing with libFuzzer
   time file                    # peak memory in benchmarks; the static-build check
+  imagemagick                  # the screenshots in docs/ (scripts/gui-screenshots.sh)
 )
 
 missing=()
