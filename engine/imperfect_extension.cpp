@@ -705,7 +705,9 @@ template <bool Fwd>
 // A walk's share in the remembered walks of its direction. At every mismatch
 // point at or above the safe score it finds the state there among the nodes,
 // and then takes the path on from it as far as the walk stays safe, or adds
-// the state for later walks. Unsafe points end the chain of added states.
+// the state for later walks. Unsafe points end the chain of added states. A
+// walk that goes on safely past the root of a path makes its next states the
+// root's parents, so that later walks do not stop there again.
 template <bool Fwd> class memo_walker
 {
   walk_memos *const memos;
@@ -715,8 +717,33 @@ template <bool Fwd> class memo_walker
   const unsigned L;
   unsigned cls = 0, least = 0;
   bool have_class = false;
-  bool on_node = false;  // the walk has just been moved to a node
   bool recorded = false; // this point was added to the chain
+  // The root the walk was moved to, still safe, and its state there; the
+  // next point, if safe, becomes the root's parent.
+  std::int32_t root = -1;
+  walk_memo::step at_root{};
+  std::int32_t chain_root = -1;
+  walk_memo::step at_chain_root{};
+
+  static walk_memo::step change(const walk_memo::step &from, const walk_memo::step &to)
+  {
+    return walk_memo::step{to.score - from.score, to.mismatches - from.mismatches,
+                           to.insertions - from.insertions, to.deletions - from.deletions,
+                           to.Ns - from.Ns};
+  }
+
+  void end_chain(std::int32_t join, const walk_memo::step &at_join)
+  {
+    std::vector<walk_memo::pending> &chain = memos->chain;
+    if (chain.empty())
+      return;
+    const std::int32_t first = static_cast<std::int32_t>(tree->nodes.size());
+    tree->add_chain(chain, join, at_join);
+    if (chain_root >= 0)
+      tree->link(chain_root, first, change(at_chain_root, chain.front().at));
+    chain.clear();
+    chain_root = -1;
+  }
 
 public:
   memo_walker(const imperfect_extender &c, const Csat &sat)
@@ -733,14 +760,10 @@ public:
   }
   memo_walker(const memo_walker &) = delete;
   memo_walker &operator=(const memo_walker &) = delete;
-  ~memo_walker() { close_chain(); }
-
-  void close_chain()
+  ~memo_walker()
   {
-    if (memos && !memos->chain.empty()) {
-      tree->add_chain(memos->chain, -1, walk_memo::pending{});
-      memos->chain.clear();
-    }
+    if (memos)
+      end_chain(-1, walk_memo::step{});
   }
 
   // At a mismatch point. When the walk takes a path, p, u, score, Ns and the
@@ -754,57 +777,65 @@ public:
     recorded = false;
     if (!memos)
       return;
-    const bool was_on_node = on_node;
-    on_node = false;
+    const std::int32_t left_root = root;
+    root = -1;
     if (score < safe) {
-      close_chain();
+      end_chain(-1, walk_memo::step{});
       return;
     }
-    if (was_on_node)
-      return;
     if (!have_class) {
       cls = memos->units.class_of(unit_begin, L, least);
       have_class = true;
     }
     const unsigned phase = (static_cast<unsigned>(u - unit_begin) + L - least) % L;
-    const walk_memo::pending here{p,     score, sat.mismatches, sat.insertions, sat.deletions,
-                                  Ns,    cls,   phase,          0};
+    const walk_memo::step here{score, sat.mismatches, sat.insertions, sat.deletions, Ns};
     const std::int32_t J = tree->find(p, cls, phase);
     if (J < 0) {
-      memos->chain.push_back(here);
+      if (memos->chain.empty() && left_root >= 0) {
+        chain_root = left_root;
+        at_chain_root = at_root;
+      }
+      memos->chain.push_back(walk_memo::pending{p, here, cls, phase, 0});
       recorded = true;
       return;
     }
-    tree->add_chain(memos->chain, J, here);
-    memos->chain.clear();
+    if (!memos->chain.empty())
+      end_chain(J, here);
+    else if (left_root >= 0)
+      tree->link(left_root, J, change(at_root, here));
     ++tree->joins;
-    on_node = true;
-    const walk_memo::node &j = tree->nodes[J];
-    std::int32_t A = tree->first_below(J, j.phi - score + safe);
-    if (A < 0)
-      A = j.root;
-    if (A == J)
-      return;
-    const std::int32_t X = tree->best_between(J, A);
-    auto move_to = [&](std::int32_t v) {
+    auto move_to = [&](std::int32_t v, const walk_memo::step &d) {
       const walk_memo::node &x = tree->nodes[v];
       p = x.pos;
       u = unit_begin + (x.phase + least) % L;
-      score = static_cast<int>(here.score + (x.phi - j.phi));
-      Ns = here.Ns + (x.Ns - j.Ns);
-      sat.mismatches = here.mismatches + (x.mismatches - j.mismatches);
-      sat.insertions = here.insertions + (x.insertions - j.insertions);
-      sat.deletions = here.deletions + (x.deletions - j.deletions);
+      score = static_cast<int>(here.score + d.score);
+      Ns = here.Ns + d.Ns;
+      sat.mismatches = here.mismatches + d.mismatches;
+      sat.insertions = here.insertions + d.insertions;
+      sat.deletions = here.deletions + d.deletions;
     };
-    if (X != J) {
-      move_to(X);
-      sat.paths.push_back(walk_path{J, X, Fwd});
+    walk_memo::step to_end{};
+    std::int32_t A = tree->first_below(J, safe - score);
+    const bool safe_to_root = A < 0;
+    if (safe_to_root)
+      A = tree->root_of(J, to_end);
+    if (A != J) {
+      walk_memo::step to_best{};
+      const std::int32_t X = tree->best_between(J, A, to_best, to_end);
+      if (X != J) {
+        move_to(X, to_best);
+        sat.paths.push_back(walk_path{J, X, Fwd});
+      }
+      take_if_better();
+      if (X != J)
+        --sat.paths.length;
+      move_to(A, to_end);
+      sat.paths.push_back(walk_path{J, A, Fwd});
     }
-    take_if_better();
-    if (X != J)
-      --sat.paths.length;
-    move_to(A);
-    sat.paths.push_back(walk_path{J, A, Fwd});
+    if (safe_to_root) {
+      root = A;
+      at_root = walk_memo::step{score, sat.mismatches, sat.insertions, sat.deletions, Ns};
+    }
   }
 
   void chosen(char kind)

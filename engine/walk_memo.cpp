@@ -120,115 +120,189 @@ void walk_memo::insert(std::int32_t v)
   ++used;
 }
 
-// Jump pointers of a skew-binary shape: from any node, the ancestors that
-// meet a condition monotone along the path are found in logarithmically
-// many steps, and each jump carries the minimum and the best of phi over the
-// nodes it passes.
-void walk_memo::link(std::int32_t v, std::int32_t parent)
+bool walk_memo::is_splay_root(std::int32_t v) const
+{
+  const std::int32_t u = nodes[v].up;
+  return u < 0 || (nodes[u].child[0] != v && nodes[u].child[1] != v);
+}
+
+// A splay subtree is a stretch of one path: its right part lies deeper, so
+// it comes first in the walk, then the node, then its left part.
+void walk_memo::pull(std::int32_t v)
 {
   node &x = nodes[v];
-  x.parent = parent;
-  x.span_min = x.span_max = x.phi;
-  x.span_best = v;
-  if (parent < 0) {
-    x.depth = 0;
-    x.root = v;
-    x.jump = -1;
-    return;
-  }
-  const node &p = nodes[parent];
-  x.depth = p.depth + 1;
-  x.root = p.root;
-  x.jump = parent;
-  if (p.jump < 0)
-    return;
-  const node &q = nodes[p.jump];
-  const long long below_q = q.jump < 0 ? -1 : static_cast<long long>(nodes[q.jump].depth);
-  if (static_cast<long long>(p.depth) - q.depth != static_cast<long long>(q.depth) - below_q)
-    return;
-  x.jump = q.jump;
-  for (const node *s : {&p, &q}) {
-    if (s->span_min < x.span_min)
-      x.span_min = s->span_min;
-    if (beats(s->span_max, x.span_max)) {
-      x.span_max = s->span_max;
-      x.span_best = s->span_best;
+  const std::int32_t r = x.child[1], l = x.child[0];
+  x.span = walk_memo::step{0, 0, 0, 0, 0};
+  x.high = x.low = 0;
+  x.best = v;
+  if (r >= 0) {
+    const node &y = nodes[r];
+    x.span = y.span;
+    x.low = y.low < 0 ? y.low : 0;
+    if (!beats(x.span.score, y.high)) {
+      x.high = y.high;
+      x.best = y.best;
+    } else {
+      x.high = x.span.score;
     }
+    if (x.span.score < x.low)
+      x.low = x.span.score;
+  }
+  x.span.add(x.to_parent);
+  if (l >= 0) {
+    const node &y = nodes[l];
+    if (beats(x.span.score + y.high, x.high)) {
+      x.high = x.span.score + y.high;
+      x.best = y.best;
+    }
+    if (x.span.score + y.low < x.low)
+      x.low = x.span.score + y.low;
+    x.span.add(y.span);
   }
 }
 
-void walk_memo::add_chain(const std::vector<pending> &chain, std::int32_t join,
-                          const pending &at_join)
+void walk_memo::rotate(std::int32_t v)
+{
+  const std::int32_t p = nodes[v].up, g = nodes[p].up;
+  const int side = nodes[p].child[1] == v;
+  const std::int32_t moved = nodes[v].child[!side];
+  if (!is_splay_root(p))
+    nodes[g].child[nodes[g].child[1] == p] = v;
+  nodes[v].up = g;
+  nodes[v].child[!side] = p;
+  nodes[p].up = v;
+  nodes[p].child[side] = moved;
+  if (moved >= 0)
+    nodes[moved].up = p;
+  pull(p);
+  pull(v);
+}
+
+void walk_memo::splay(std::int32_t v)
+{
+  while (!is_splay_root(v)) {
+    const std::int32_t p = nodes[v].up;
+    if (!is_splay_root(p)) {
+      const std::int32_t g = nodes[p].up;
+      rotate((nodes[g].child[1] == p) == (nodes[p].child[1] == v) ? p : v);
+    }
+    rotate(v);
+  }
+}
+
+// Makes the path from v's root to v one splay tree, with v at its top and
+// nothing deeper in it.
+void walk_memo::access(std::int32_t v)
+{
+  for (std::int32_t deeper = -1, x = v; x >= 0; deeper = x, x = nodes[x].up) {
+    splay(x);
+    nodes[x].child[1] = deeper;
+    pull(x);
+  }
+  splay(v);
+}
+
+walk_memo::step walk_memo::below(std::int32_t v) const
+{
+  const std::int32_t r = nodes[v].child[1];
+  return r >= 0 ? nodes[r].span : walk_memo::step{0, 0, 0, 0, 0};
+}
+
+std::int32_t walk_memo::root_of(std::int32_t v, step &from_v)
+{
+  access(v);
+  from_v = nodes[v].span;
+  while (nodes[v].child[0] >= 0)
+    v = nodes[v].child[0];
+  splay(v);
+  return v;
+}
+
+void walk_memo::link(std::int32_t r, std::int32_t v, const step &by)
+{
+  step ignored;
+  if (nodes[r].parent >= 0 || root_of(v, ignored) == r)
+    return;
+  access(r);
+  nodes[r].to_parent = by;
+  nodes[r].parent = v;
+  nodes[r].up = v;
+  pull(r);
+}
+
+void walk_memo::add_chain(const std::vector<pending> &chain, std::int32_t join, const step &at_join)
 {
   if (chain.empty())
     return;
-  std::int64_t dphi = 0;
-  std::uint32_t dm = 0, di = 0, dd = 0, dn = 0;
-  if (join >= 0) {
-    const node &j = nodes[join];
-    dphi = j.phi - at_join.score;
-    dm = j.mismatches - at_join.mismatches;
-    di = j.insertions - at_join.insertions;
-    dd = j.deletions - at_join.deletions;
-    dn = j.Ns - at_join.Ns;
-  }
   const std::int32_t first = static_cast<std::int32_t>(nodes.size());
-  for (const pending &c : chain) {
+  for (std::size_t k = 0; k < chain.size(); ++k) {
+    const pending &c = chain[k];
     node x{};
     x.pos = c.pos;
-    x.phi = c.score + dphi;
-    x.mismatches = c.mismatches + dm;
-    x.insertions = c.insertions + di;
-    x.deletions = c.deletions + dd;
-    x.Ns = c.Ns + dn;
     x.cls = c.cls;
     x.phase = c.phase;
     x.kind = c.kind;
+    x.child[0] = x.child[1] = -1;
+    const std::int32_t v = static_cast<std::int32_t>(nodes.size());
+    x.parent = x.up = v + 1;
+    x.best = v;
+    if (k + 1 < chain.size()) {
+      const step &a = c.at, &b = chain[k + 1].at;
+      x.to_parent = step{b.score - a.score, b.mismatches - a.mismatches,
+                         b.insertions - a.insertions, b.deletions - a.deletions, b.Ns - a.Ns};
+    }
+    x.span = x.to_parent;
     nodes.push_back(x);
   }
   const std::int32_t last = static_cast<std::int32_t>(nodes.size()) - 1;
-  for (std::int32_t v = last; v >= first; --v)
-    link(v, v == last ? join : v + 1);
+  nodes[last].parent = nodes[last].up = -1;
   for (std::int32_t v = first; v <= last; ++v)
     insert(v);
+  if (join >= 0) {
+    const step &a = chain.back().at;
+    link(last, join,
+         step{at_join.score - a.score, at_join.mismatches - a.mismatches,
+              at_join.insertions - a.insertions, at_join.deletions - a.deletions,
+              at_join.Ns - a.Ns});
+  }
 }
 
-std::int32_t walk_memo::first_below(std::int32_t v, std::int64_t floor) const
+std::int32_t walk_memo::first_below(std::int32_t v, std::int64_t floor)
 {
-  while (v >= 0) {
-    const node &x = nodes[v];
-    if (x.span_min >= floor)
-      v = x.jump;
-    else if (x.phi < floor)
-      return v;
-    else
-      v = x.parent;
+  access(v);
+  if (floor > 0)
+    return v;
+  std::int32_t t = nodes[v].child[0];
+  std::int64_t off = nodes[v].to_parent.score;
+  if (t < 0 || off + nodes[t].low >= floor)
+    return -1;
+  // The deepest such node of the path above v: the first the walk meets.
+  for (;;) {
+    const std::int32_t r = nodes[t].child[1];
+    if (r >= 0 && off + nodes[r].low < floor)
+      t = r;
+    else {
+      if (r >= 0)
+        off += nodes[r].span.score;
+      if (off < floor)
+        break;
+      off += nodes[t].to_parent.score;
+      t = nodes[t].child[0];
+    }
   }
-  return -1;
+  splay(t);
+  return t;
 }
 
-std::int32_t walk_memo::best_between(std::int32_t v, std::int32_t end) const
+std::int32_t walk_memo::best_between(std::int32_t v, std::int32_t end, step &to_best,
+                                     step &to_end)
 {
-  const long long end_depth = end < 0 ? -1 : static_cast<long long>(nodes[end].depth);
-  std::int32_t best = -1;
-  std::int64_t best_phi = 0;
-  while (v != end) {
-    const node &x = nodes[v];
-    const long long jump_depth = x.jump < 0 ? -1 : static_cast<long long>(nodes[x.jump].depth);
-    std::int64_t phi = x.phi;
-    std::int32_t at = v;
-    if (jump_depth >= end_depth) {
-      phi = x.span_max;
-      at = x.span_best;
-      v = x.jump;
-    } else {
-      v = x.parent;
-    }
-    if (best < 0 || beats(phi, best_phi)) {
-      best = at;
-      best_phi = phi;
-    }
-  }
+  access(v);
+  splay(end);
+  const std::int32_t best = nodes[nodes[end].child[1]].best;
+  to_end = below(end);
+  splay(best);
+  to_best = below(best);
   return best;
 }
 

@@ -39,19 +39,39 @@ private:
 class walk_memo
 {
 public:
+  // What a walk's score and counts change by from one state to another.
+  struct step {
+    std::int64_t score;
+    std::uint32_t mismatches, insertions, deletions, Ns;
+    void add(const step &o)
+    {
+      score += o.score;
+      mismatches += o.mismatches;
+      insertions += o.insertions;
+      deletions += o.deletions;
+      Ns += o.Ns;
+    }
+  };
   struct node {
     const char *pos;       // the boundary of the walk at this mismatch point
-    std::int64_t phi;      // score, up to a constant per tree
-    std::uint32_t mismatches, insertions, deletions, Ns; // counts, likewise
+    step to_parent;        // nothing at a root
     std::int32_t parent;   // the walk's next mismatch point; -1 at a root
-    std::int32_t jump;     // an ancestor; [node, jump) is summarised below
-    std::uint32_t depth;
-    std::int32_t root;
     std::uint32_t cls;
     std::uint32_t phase;
     char kind;             // the edit chosen here
-    std::int64_t span_min, span_max; // of phi over [node, jump)
-    std::int32_t span_best;          // where span_max lies, by the tie rule
+    // The forest is kept as a link-cut tree, so that a root can still get a
+    // parent when a later walk goes on past it: each path of preferred
+    // children is a splay tree ordered from the root end to the leaf end,
+    // and `up` is the splay parent, or for a splay root the node its path
+    // hangs from. Over the stretch of path in a splay subtree, taken in
+    // walk order, span is the change from its first node to the node after
+    // its last, high and low the extremes of the score relative to its first
+    // node, best where high lies by the tie rule.
+    std::int32_t child[2];
+    std::int32_t up;
+    step span;
+    std::int64_t high, low;
+    std::int32_t best;
   };
   std::vector<node> nodes;
   // Of two equal scores the later one is the best (the longer repeat kept).
@@ -62,25 +82,29 @@ public:
   void clear();
   // The node of this state, or -1.
   std::int32_t find(const char *pos, std::uint32_t cls, std::uint32_t phase) const;
-  // A walk's consecutive mismatch points, each with the walk's own score and
-  // counts there, become nodes. The last points to join (whose state the walk
-  // reached with score join_score and counts join_counts), or is a root when
-  // join is -1.
+  // A mismatch point of a walk, with the walk's own score and counts there.
   struct pending {
     const char *pos;
-    std::int64_t score;
-    std::uint32_t mismatches, insertions, deletions, Ns;
+    step at;
     std::uint32_t cls, phase;
     char kind;
   };
-  void add_chain(const std::vector<pending> &chain, std::int32_t join, const pending &at_join);
+  // Adds a walk's consecutive points as nodes, each the parent of the one
+  // before; the last becomes a child of join (whose state the walk reached
+  // with at_join) unless join is -1.
+  void add_chain(const std::vector<pending> &chain, std::int32_t join, const step &at_join);
+  // Makes root r a child of v, unless v lies in r's tree; by is what the walk
+  // that went from r to v changed by.
+  void link(std::int32_t r, std::int32_t v, const step &by);
 
-  // The first node from v towards its root whose phi is below floor, or -1.
-  std::int32_t first_below(std::int32_t v, std::int64_t floor) const;
-  // The best node (highest phi, ties by the rule) from v up to, not
-  // including, its ancestor end (-1: up to the root, included).
-  std::int32_t best_between(std::int32_t v, std::int32_t end) const;
-  // The events of the path from v up to, not including, end.
+  // From node v towards its root: the first node whose score relative to v
+  // is below floor (-1 when none), then the root and its relative change.
+  std::int32_t first_below(std::int32_t v, std::int64_t floor);
+  std::int32_t root_of(std::int32_t v, step &from_v);
+  // The best node (highest score, ties by the rule) from v up to, not
+  // including, its ancestor end; the change from v to it and to end.
+  std::int32_t best_between(std::int32_t v, std::int32_t end, step &to_best, step &to_end);
+
   template <class F> void for_each_event(std::int32_t v, std::int32_t end, bool forward, F f) const
   {
     // A mismatch or an insertion sits on the base it consumes, a deletion on
@@ -96,11 +120,17 @@ private:
   std::size_t used = 0;
   static std::uint64_t key_hash(const char *pos, std::uint32_t cls, std::uint32_t phase);
   void insert(std::int32_t v);
-  void link(std::int32_t v, std::int32_t parent);
   bool beats(std::int64_t later, std::int64_t earlier) const
   {
     return later_wins ? later >= earlier : later > earlier;
   }
+  bool is_splay_root(std::int32_t v) const;
+  void pull(std::int32_t v);
+  void rotate(std::int32_t v);
+  void splay(std::int32_t v);
+  void access(std::int32_t v);
+  // The change over the deeper part of the splay tree below v's place in it.
+  step below(std::int32_t v) const;
 };
 
 // The forests of one record, one per direction, and its unit classes. The
