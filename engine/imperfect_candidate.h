@@ -33,11 +33,10 @@ inline bool reaches_thresholds(const Csat &sat)
          sat.normalised_length() >= CSearchController::minLengths[L];
 }
 
-// Events still held as paths are sorted when they are written out.
+// Events still held as paths join them, in order, when they are written out.
 inline void sort_alignment_events(Csat &sat)
 {
-  if (sat.paths.empty())
-    std::sort(sat.alignment.begin(), sat.alignment.end(), Csat::lessThan_missense);
+  std::sort(sat.alignment.begin(), sat.alignment.end(), Csat::lessThan_missense);
 }
 
 #endif

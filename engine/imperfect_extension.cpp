@@ -710,6 +710,7 @@ template <bool Fwd>
 // root's parents, so that later walks do not stop there again.
 template <bool Fwd> class memo_walker
 {
+  static constexpr std::size_t min_chain = 16;
   walk_memos *const memos;
   walk_memo *tree = nullptr;
   const long long safe;
@@ -735,6 +736,11 @@ template <bool Fwd> class memo_walker
   void end_chain(std::int32_t join, const walk_memo::step &at_join)
   {
     std::vector<walk_memo::pending> &chain = memos->chain;
+    // Most walks that come above the safe score at all fall below it again
+    // after a few points, in states no other walk meets: kept only when they
+    // lead somewhere known or went on long enough to be worth meeting.
+    if (chain.size() < min_chain && join < 0 && chain_root < 0)
+      chain.clear();
     if (chain.empty())
       return;
     const std::int32_t first = static_cast<std::int32_t>(tree->nodes.size());

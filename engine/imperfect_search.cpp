@@ -2,6 +2,7 @@
 // that the alignment grows into a repeat.
 
 #include "CSearchController.h"
+#include "deferred_marks.h"
 #include "imperfect_candidate.h"
 #include "imperfect_extension.h"
 #include "sequence_scan.h"
@@ -25,12 +26,22 @@ void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat, const walk_memos &mem
 
 } // namespace
 
+// The marking of one pass: at once, or as the window test needs it when the
+// search remembers walks.
+struct pass_marks {
+  CAnchorSeq &anchor_seq;
+  deferred_marks *deferred;
+};
+
 // Keeps the grown candidate *sat; the next window then takes a fresh record.
-[[gnu::noinline]] static void keep_window(CSearchController &ctl, Csat *&sat,
-                                          CAnchorSeq &anchor_seq, std::list<Csat *> &result)
+[[gnu::noinline]] static void keep_window(CSearchController &ctl, Csat *&sat, pass_marks &marks,
+                                          const char *s, std::list<Csat *> &result)
 {
   sort_alignment_events(*sat);
-  cover_repeat(anchor_seq, *sat, ctl.memos);
+  if (marks.deferred)
+    marks.deferred->accept(*sat, s - marks.anchor_seq.seq_begin);
+  else
+    cover_repeat(marks.anchor_seq, *sat, ctl.memos);
   result.push_back(sat);
   sat = nullptr;
 }
@@ -41,7 +52,7 @@ void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat, const walk_memos &mem
 [[gnu::always_inline]] static inline void try_window(CSearchController &ctl,
                                                      imperfect_extender &extender, Csat *&sat,
                                                      const char *s, unsigned L,
-                                                     CAnchorSeq &anchor_seq,
+                                                     pass_marks &marks,
                                                      std::list<Csat *> &result)
 {
   if (sat)
@@ -51,7 +62,7 @@ void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat, const walk_memos &mem
   extender.grow_window(*sat);
   trim_Ns(*sat);
   if (reaches_thresholds(*sat))
-    keep_window(ctl, sat, anchor_seq, result);
+    keep_window(ctl, sat, marks, s, result);
 }
 
 void CSearchController::complete_imperfect_search(FILE *)
@@ -81,15 +92,19 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   imperfect_extender extender;
   extender.start_windows(1, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
+  deferred_marks deferred(anchor_seq, memos);
+  pass_marks marks{anchor_seq, remember_walks ? &deferred : nullptr};
   Csat *sat = nullptr;
   while (e - s > 1) {
     if ((s - b) % 256 == 0 && progress_then_stop(1))
       break;
+    deferred.bring_up_to(s - b);
     if (anchor_seq.anchors[s - b] == 'a')
-      try_window(*this, extender, sat, s, 1, anchor_seq, result);
+      try_window(*this, extender, sat, s, 1, marks, result);
     ++s;
     s = past_N_run(s, e);
   }
+  deferred.finish_pass();
   if (sat)
     sat_alloc.push_back(sat);
 }
@@ -108,6 +123,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   imperfect_extender extender;
   extender.start_windows(L, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
+  deferred_marks deferred(anchor_seq, memos);
+  pass_marks marks{anchor_seq, remember_walks ? &deferred : nullptr};
   Csat *sat = nullptr;
   const char *const last_start = e - L - 1;
   // The look at the clock due at every window start that is a multiple of
@@ -130,12 +147,14 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
       s = next;
       continue;
     }
+    deferred.bring_up_to(s - b + L);
     if (anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e))
-      try_window(*this, extender, sat, s, L, anchor_seq, result);
+      try_window(*this, extender, sat, s, L, marks, result);
     ++s;
     if (stops_at(s))
       break;
   }
+  deferred.finish_pass();
   if (sat)
     sat_alloc.push_back(sat);
 }

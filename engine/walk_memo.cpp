@@ -294,6 +294,27 @@ std::int32_t walk_memo::first_below(std::int32_t v, std::int64_t floor)
   return t;
 }
 
+std::int32_t walk_memo::first_reaching(std::int32_t v, std::int32_t end, const char *x,
+                                       bool forward)
+{
+  access(v);
+  splay(end);
+  // Positions never turn back along a walk, so the nodes that have reached
+  // x are the shallower part of the stretch: the deepest of them is sought.
+  std::int32_t found = end;
+  for (std::int32_t t = nodes[end].child[1]; t >= 0;) {
+    if (forward ? nodes[t].pos >= x : nodes[t].pos <= x) {
+      found = t;
+      t = nodes[t].child[1];
+    } else {
+      t = nodes[t].child[0];
+    }
+  }
+  if (found != end)
+    splay(found);
+  return found;
+}
+
 std::int32_t walk_memo::best_between(std::int32_t v, std::int32_t end, step &to_best,
                                      step &to_end)
 {

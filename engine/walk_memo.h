@@ -105,6 +105,11 @@ public:
   // including, its ancestor end; the change from v to it and to end.
   std::int32_t best_between(std::int32_t v, std::int32_t end, step &to_best, step &to_end);
 
+  // The first node from v up to, not including, its ancestor end whose
+  // position has reached x in the walk's direction (at or after x forward,
+  // at or before x backward), or end.
+  std::int32_t first_reaching(std::int32_t v, std::int32_t end, const char *x, bool forward);
+
   template <class F> void for_each_event(std::int32_t v, std::int32_t end, bool forward, F f) const
   {
     // A mismatch or an insertion sits on the base it consumes, a deletion on
