@@ -28,14 +28,16 @@ bool stop_requested() { return false; }
 
 void good_bye(FILE *output)
 {
-  if (global_print_sat_mode == 2)
-    std::fputs("# End tandem repeats\n", output);
-  else if (global_print_sat_mode != 4)
-    std::fputs("## Finished successfully. ##\n", output);
-  // A trailer that did not arrive is a failed run, not a successful one: the
-  // driver reports it.
-  if (std::fflush(output) != 0 || std::ferror(output))
-    return;
+  if (output) {
+    if (global_print_sat_mode == 2)
+      std::fputs("# End tandem repeats\n", output);
+    else if (global_print_sat_mode != 4)
+      std::fputs("## Finished successfully. ##\n", output);
+    // A trailer that did not arrive is a failed run, not a successful one:
+    // the driver reports it.
+    if (std::fflush(output) != 0 || std::ferror(output))
+      return;
+  }
   std::fputs("\nAnalysis finished successfully.\n\n", stderr);
   std::fputs("Torvix says goodbye.\n\n", stderr);
   std::fflush(stderr);

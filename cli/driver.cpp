@@ -101,9 +101,13 @@ int torvix_main(int argc, char **argv)
   if (input.fail())
     return input_not_opened(global_input_filename);
 
+  // Header and trailer runs read no record, so they must not truncate the
+  // masked file that the records runs write.
+  const bool reads_records =
+      global_output_part == output_part::all || global_output_part == output_part::records;
   run_files files;
-  run_files::problem problem =
-      files.open(global_input_filename, global_output_filename, global_mask_X || global_mask_lower);
+  run_files::problem problem = files.open(global_input_filename, global_output_filename,
+                                          reads_records && (global_mask_X || global_mask_lower));
   if (problem != run_files::no_problem)
     return output_refused(problem, files.name_of(problem));
 
@@ -113,13 +117,15 @@ int torvix_main(int argc, char **argv)
   general_PrintMessage(stderr, "------------------------------------------------------------------------\n");
   std::fflush(stderr);
 
-  creator_message(files.output, "# ");
-  print_search_parameters(files.output, "# ");
-  print_output_format(files.output, "# ");
-  std::fflush(files.output);
+  if (global_output_part == output_part::all || global_output_part == output_part::header) {
+    creator_message(files.output, "# ");
+    print_search_parameters(files.output, "# ");
+    print_output_format(files.output, "# ");
+    std::fflush(files.output);
+  }
 
   unsigned counter = 0;
-  while (!input.eof()) {
+  while (reads_records && !input.eof()) {
     // A full disk should end the run now, not after the whole genome.
     if (const std::string *failed = files.failed_stream())
       return write_failed(*failed);
@@ -145,7 +151,9 @@ int torvix_main(int argc, char **argv)
     if (std::fclose(masked) != 0)
       return write_failed(files.masked_name);
   }
-  good_bye(files.output);
+  const bool writes_trailer =
+      global_output_part == output_part::all || global_output_part == output_part::trailer;
+  good_bye(writes_trailer ? files.output : nullptr);
   if (const std::string *failed = files.close_all())
     return write_failed(*failed);
   return status_ok;

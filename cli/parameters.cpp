@@ -99,12 +99,15 @@ public:
 
 } // namespace
 
+output_part global_output_part = output_part::all;
+
 static const char parse_problem[] =
     "Sorry, a problem occured when parsing the command line options. ";
 
 int read_and_init_parameters(int argc, char **argv)
 {
   init_param();
+  global_output_part = output_part::all;
   try {
     TCLAP::CmdLine cmd("This program searches for tandemly repeated patterns in DNA sequences.",
                        ' ', version_text());
@@ -256,6 +259,18 @@ int read_and_init_parameters(int argc, char **argv)
         "extendExact: Searches for exact repeats and extends them by inserting mismatches and "
         "indels. imperfect: Searches directly for imperfect repeats.",
         false, "imperfect", &allowed_modes, cmd);
+    std::vector<std::string> parts{"all", "header", "records", "trailer"};
+    TCLAP::ValuesConstraint<std::string> allowed_parts(parts);
+    TCLAP::ValueArg<std::string> outputPart(
+        "", "outputPart",
+        "Writes only one part of the output, so that a run split into jobs by record range "
+        "(firstSeq, lastSeq) can be merged into the output of one whole run: header (the run "
+        "header and column legend; no record is read and no masked file written), records (the "
+        "results of the records in range, and their masked file), trailer (the closing line). "
+        "One header run with the options and file names of the whole run, the records runs of "
+        "consecutive ranges and one trailer run, concatenated in this order, give the output of "
+        "the whole run. Default: all",
+        false, "all", &allowed_parts, cmd);
     file_names_arg iofiles(
         "iofiles",
         "Torvix requires either one or two file names as parameters. The first must be the input "
@@ -307,6 +322,11 @@ int read_and_init_parameters(int argc, char **argv)
 
     const std::string &mode = searchMode.getValue();
     global_search_mode = mode == "exact" ? 0 : mode == "extendExact" ? 1 : 2;
+    const std::string &part = outputPart.getValue();
+    global_output_part = part == "header"    ? output_part::header
+                         : part == "records" ? output_part::records
+                         : part == "trailer" ? output_part::trailer
+                                             : output_part::all;
 
     if (outputFormat.getValue() < 0 || outputFormat.getValue() > 4) {
       std::fprintf(stderr, "%sAn outputFormat with a value of %d is unknown.\n\n", parse_problem,

@@ -85,7 +85,7 @@ bool check_report_status();
 void update_report_time();
 // True when the user asked the running search to stop.
 bool stop_requested();
-// Trailer on the output, farewell on the console.
+// Trailer on the output (none for a null output), farewell on the console.
 void good_bye(FILE *output);
 // End-of-run text after an error.
 void good_bye_on_error(int status);
