@@ -12,6 +12,9 @@ packages=(
   clang libclang-rt-14-dev     # fuzzing with libFuzzer
   time file                    # peak memory in benchmarks; the static-build check
   imagemagick                  # the screenshots in docs/ (scripts/gui-screenshots.sh)
+  snakemake                    # the workflow in workflow/ and its test
+  man-db groff-base            # the manual page's check (man --warnings)
+  desktop-file-utils           # the check of the front end's .desktop file
 )
 
 missing=()
