@@ -1,5 +1,6 @@
 // The terminal's console layer: progress lines and messages on standard error,
 // a progress line at most once a minute, and no stop requests.
+#include "formats/report_format.h"
 #include "params/global-types-and-parameters.h"
 
 void console_message(const char *text) { std::fputs(text, stderr); }
@@ -29,10 +30,7 @@ bool stop_requested() { return false; }
 void good_bye(FILE *output)
 {
   if (output) {
-    if (global_print_sat_mode == 2)
-      std::fputs("# End tandem repeats\n", output);
-    else if (global_print_sat_mode != 4)
-      std::fputs("## Finished successfully. ##\n", output);
+    output_format().trailer(output);
     // A trailer that did not arrive is a failed run, not a successful one:
     // the driver reports it.
     if (std::fflush(output) != 0 || std::ferror(output))

@@ -70,6 +70,15 @@ int record_too_long(CSequence_Mol &record)
   return status_record_too_long;
 }
 
+int input_damaged(const CFile &input, const std::string &name)
+{
+  print_name_message("Sorry! The input file \n   \"", name, "\"\nis ");
+  std::fprintf(stderr, "%s.\nUncompressed text read up to line %u.\n", input.damage_text(),
+               input.line_number());
+  good_bye_on_error(status_damaged_input);
+  return status_damaged_input;
+}
+
 int input_not_fasta(const CFile &input)
 {
   std::fprintf(stderr,
@@ -97,7 +106,10 @@ int torvix_main(int argc, char **argv)
     return result;
   }
 
-  input.open(global_input_filename.c_str());
+  if (CFile::is_standard_input(global_input_filename))
+    input.open_standard_input();
+  else
+    input.open(global_input_filename.c_str());
   if (input.fail())
     return input_not_opened(global_input_filename);
 
@@ -106,8 +118,11 @@ int torvix_main(int argc, char **argv)
   const bool reads_records =
       global_output_part == output_part::all || global_output_part == output_part::records;
   run_files files;
-  run_files::problem problem = files.open(global_input_filename, global_output_filename,
-                                          reads_records && (global_mask_X || global_mask_lower));
+  run_files::problem problem = files.open(
+      CFile::system_path(global_input_filename), global_output_filename,
+      reads_records && (global_mask_X || global_mask_lower)
+          ? masked_file_name(global_input_filename, input.compressed())
+          : std::string());
   if (problem != run_files::no_problem)
     return output_refused(problem, files.name_of(problem));
 
@@ -118,9 +133,7 @@ int torvix_main(int argc, char **argv)
   std::fflush(stderr);
 
   if (global_output_part == output_part::all || global_output_part == output_part::header) {
-    creator_message(files.output, "# ");
-    print_search_parameters(files.output, "# ");
-    print_output_format(files.output, "# ");
+    write_run_header(files.output);
     std::fflush(files.output);
   }
 
@@ -133,7 +146,8 @@ int torvix_main(int argc, char **argv)
     if (record.too_long)
       return record_too_long(record);
     if (input.fail() && !input.eof())
-      return input_not_fasta(input);
+      return input.damage_in_rest() != CFile::not_damaged ? input_damaged(input, global_input_filename)
+                                                          : input_not_fasta(input);
     ++counter;
     if (counter < global_sequence_from || counter > global_sequence_to)
       continue;

@@ -7,6 +7,8 @@
 
 #include <tclap/CmdLine.h>
 
+#include "formats/report_format.h"
+#include "input/CFile.h"
 #include "params/exit_status.h"
 #include "params/global-types-and-parameters.h"
 
@@ -70,6 +72,19 @@ static int check_parameter_values()
                  max_allowed_unit_length);
     return status_bad_option;
   }
+  const bool masking = global_mask_X || global_mask_lower;
+  if (!global_masked_filename.empty() && !masking) {
+    std::fputs("Sorry, the option maskedFile names the file of masked sequences, which only maskX "
+               "or maskLower writes.\n",
+               stderr);
+    return status_bad_option;
+  }
+  if (masking && global_masked_filename.empty() && CFile::is_standard_input(global_input_filename)) {
+    std::fputs("Sorry, standard input has no file name from which to name the file of masked "
+               "sequences.\nName it with the option maskedFile.\n",
+               stderr);
+    return status_bad_option;
+  }
   return status_ok;
 }
 
@@ -121,7 +136,8 @@ int read_and_init_parameters(int argc, char **argv)
     TCLAP::SwitchArg sequenceInfoAsComment(
         "", "sequenceInfoAsComment",
         "In the GFF and one-per-line output modes, show additional sequence information in the "
-        "output file as a comment.",
+        "output file as a comment. In the BED output mode, write the run header as comments above "
+        "the repeats.",
         cmd, global_sequenceInfoAsComment);
     TCLAP::ValueArg<int> succN(
         "N", "succN", "The maximum number of successive N's allowed in a satellite. Default: 2.",
@@ -155,7 +171,7 @@ int read_and_init_parameters(int argc, char **argv)
         "", "outputFormat",
         "Torvix provides different output formats for printing the repeat information. 0: Torvix "
         "output format, 1: extended Torvix output format, 2: gff - general feature format, 3: "
-        "one-per-line format, 4: as fasta sequence",
+        "one-per-line format, 4: as fasta sequence, 5: BED - one line per repeat with 0-based start",
         false, global_print_sat_mode, "int", cmd);
     TCLAP::SwitchArg maskX(
         "", "maskX",
@@ -174,6 +190,13 @@ int read_and_init_parameters(int argc, char **argv)
         "by lower case letters. Currently, this option has the sometimes unwanted side effect of "
         "changing all ambiguity codes to Ns.",
         cmd, global_mask_lower);
+    TCLAP::ValueArg<std::string> maskedFile(
+        "", "maskedFile",
+        "Name of the file with masked sequences that --maskX or --maskLower write. Default: the "
+        "input file name followed by \".masked\", without a \".gz\" or \".bgz\" ending of a "
+        "compressed input, which is written uncompressed. Required when the input is standard "
+        "input (-).",
+        false, "", "file name", cmd);
     TCLAP::ValueArg<int> flanking(
         "f", "flanking",
         "If the satellite sequence is printed, this is the number of flanking nucleotides to be "
@@ -275,7 +298,8 @@ int read_and_init_parameters(int argc, char **argv)
         "iofiles",
         "Torvix requires either one or two file names as parameters. The first must be the input "
         "file in FASTA format. If a second file is specified, output is written to it. If no "
-        "second file is given, output is written to the console. ",
+        "second file is given, output is written to the console. The input may be compressed with "
+        "gzip or bgzip; - reads it from standard input.",
         false, "Input and output filenames", cmd);
 
     cmd.parse(argc, argv);
@@ -328,7 +352,8 @@ int read_and_init_parameters(int argc, char **argv)
                          : part == "trailer" ? output_part::trailer
                                              : output_part::all;
 
-    if (outputFormat.getValue() < 0 || outputFormat.getValue() > 4) {
+    global_masked_filename = maskedFile.getValue();
+    if (!output_format(outputFormat.getValue())) {
       std::fprintf(stderr, "%sAn outputFormat with a value of %d is unknown.\n\n", parse_problem,
                    outputFormat.getValue());
       return status_bad_mode_option;

@@ -11,10 +11,26 @@ bool same_file(const char *a, const char *b)
   return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-run_files::problem run_files::open(const std::string &input_name, const std::string &output_file,
-                                   bool masking)
+std::string masked_file_name(const std::string &input_name, bool input_compressed)
 {
-  masked_name = input_name + ".masked";
+  if (!global_masked_filename.empty())
+    return global_masked_filename;
+  std::string base = input_name;
+  if (input_compressed)
+    for (const std::string ending : {".gz", ".bgz"})
+      if (base.size() > ending.size() &&
+          base.compare(base.size() - ending.size(), ending.size(), ending) == 0) {
+        base.erase(base.size() - ending.size());
+        break;
+      }
+  return base + ".masked";
+}
+
+run_files::problem run_files::open(const std::string &input_name, const std::string &output_file,
+                                   const std::string &masked_file)
+{
+  const bool masking = !masked_file.empty();
+  masked_name = masked_file;
   if (!output_file.empty())
     output_name = output_file;
   if (!output_file.empty() && same_file(output_file.c_str(), input_name.c_str()))

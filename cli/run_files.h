@@ -36,8 +36,11 @@ public:
   ~run_files() { close_all(); }
 
   // Opening for writing truncates, so both names are checked against the
-  // input before anything is opened. An empty output name means standard output.
-  problem open(const std::string &input_name, const std::string &output_file, bool masking);
+  // input (its system path, CFile::system_path) before anything is opened.
+  // An empty output name means standard output; an empty masked-file name,
+  // no masked file.
+  problem open(const std::string &input_path, const std::string &output_file,
+               const std::string &masked_file);
   // The name that goes with a problem of open().
   const std::string &name_of(problem p) const;
 
@@ -47,6 +50,11 @@ public:
   // name of a stream that lost data, or null.
   const std::string *close_all();
 };
+
+// The masked file's name: the one --maskedFile gave, else the input's name
+// followed by ".masked". The masked file is plain FASTA, so a compressed
+// input's ".gz" or ".bgz" is dropped first: x.fa.gz gives x.fa.masked.
+std::string masked_file_name(const std::string &input_name, bool input_compressed);
 
 // Reads the next record in the gap mode in force.
 void read_record(CFile &input, CSequence_Mol &record);

@@ -1,5 +1,6 @@
 #include "run_header.h"
 
+#include "formats/report_format.h"
 #include "params/global-types-and-parameters.h"
 #include "params/number2cstring.h"
 
@@ -29,7 +30,8 @@ static void parameter_line(FILE *f, const char *prefix, const char *label, const
 
 void print_search_parameters(FILE *f, const char *P)
 {
-  const char *SEP = (global_print_sat_mode == 2 || global_print_sat_mode == 3) ? "\t" : " ";
+  const report_format &format = output_format();
+  const char *SEP = format.tab_separated() ? "\t" : " ";
 
   if (global_QUARN_run)
     general_PrintMessage(f, P,
@@ -114,58 +116,27 @@ void print_search_parameters(FILE *f, const char *P)
                  unit_modes[global_report_unit_mode == 0   ? 0
                             : global_report_unit_mode == 1 ? 1
                                                            : 2]);
-  static const char *const formats[] = {"torvix format", "extended torvix format", "gff",
-                                        "one-per-line format", "fasta format"};
-  general_PrintMessage(f, P, "   Output format:                       ", SEP);
-  if (global_print_sat_mode >= 0 && global_print_sat_mode <= 4)
-    general_PrintMessage(f, formats[global_print_sat_mode]);
-  general_PrintMessage(f, "\n");
+  parameter_line(f, P, "   Output format:                       ", SEP, format.parameter_text());
   static const char *const seq_modes[] = {"don't print sequence", "print sequence",
                                           "print alignment"};
   parameter_line(f, P, "   Print sequence mode:                 ", SEP,
                  seq_modes[global_print_sat_seq_mode == 0   ? 0
                            : global_print_sat_seq_mode == 1 ? 1
                                                             : 2]);
-  if (global_print_sat_mode == 2 || global_print_sat_mode == 3)
+  if (format.menu_label_with_comments())
     parameter_line(f, P, "   Print seq. info as comment:          ", SEP,
                    global_sequenceInfoAsComment ? "yes" : "no");
   parameter_line(f, P, "   Convert gaps and *s to Ns :          ", SEP,
                  global_gaps_to_Ns ? "yes" : "no");
 }
 
-void print_output_format(FILE *f, const char *P)
+void print_output_format(FILE *f, const char *P) { output_format().file_header(f, P); }
+
+void write_run_header(FILE *output)
 {
-  if (global_print_sat_mode == 0 || global_print_sat_mode == 1) {
-    const bool extended = global_print_sat_mode == 1;
-    static const char *const titles[] = {
-        "Repeat unit length",
-        "Position at which repeat starts in current sequence",
-        "Position at which repeat ends in current sequence",
-        "Length of repeat in original sequence, i.e. (end-start+1)",
-        "Normalized repeat length, i.e. (end-start+1-insertions+deletions)",
-        "Repeat score",
-        "Repeat perfection",
-        "Number of mismatches",
-        "Number of insertions",
-        "Number of deletions",
-        "Number of N's",
-    };
-    unsigned columns = 7;
-    if (extended)
-      columns = global_treat_Ns_as_missense ? 10 : 11;
-    general_PrintMessage(f, P, "\n", P, "Columns in lines of output providing repeat information:\n");
-    char number[8];
-    for (unsigned c = 1; c <= columns + 1; ++c) {
-      std::snprintf(number, sizeof number, "%2u", c);
-      general_PrintMessage(f, P, "Column ", number, ": ");
-      general_PrintMessage(f, c <= columns ? titles[c - 1] : "Repeat unit", "\n");
-    }
-    general_PrintMessage(f, P, "\n");
-  } else if (global_print_sat_mode == 3) {
-    general_PrintMessage(f, "seq-name\tunit-length\tperfection\tstart\tend\tlength\trepeat-number\t"
-                            "score\tmismatches\tinsertions\tdeletions\tNs\tunit\trepeat-seq");
-    if (global_flanking != 0)
-      general_PrintMessage(f, "\tleft-flanking-seq\tright-flanking-seq");
-    general_PrintMessage(f, "\n");
-  }
+  if (!output_format().has_run_header())
+    return;
+  creator_message(output, "# ");
+  print_search_parameters(output, "# ");
+  print_output_format(output, "# ");
 }

@@ -9,5 +9,8 @@ void torvix_welcome(FILE *f);
 void creator_message(FILE *f, const char *prefix);
 void print_search_parameters(FILE *f, const char *prefix);
 void print_output_format(FILE *f, const char *prefix);
+// The run header as "# " lines at the top of the output, when the format in
+// force has one.
+void write_run_header(FILE *output);
 
 #endif

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "engine/CSearchController.h"
+#include "formats/report_format.h"
 #include "input/CFile.h"
 #include "input/CSequence_Mol.h"
 #include "params/global-types-and-parameters.h"
@@ -33,7 +34,7 @@ void choose_options(const uint8_t *b)
   static const float perfections[][2] = {{0, 100}, {50, 100}, {90, 100}, {0, 90}, {100, 100}, {85, 95}};
   static const int reductions[] = {2147483647, 5, 10, 30};
   global_search_mode = b[0] % 3;
-  global_print_sat_mode = b[1] % 5;
+  global_print_sat_mode = b[1] % number_of_output_formats();
   global_print_sat_seq_mode = b[2] % 3;
   global_report_unit_mode = b[3] % 3;
   global_N_and_perfection_mode = b[4] % 3;

@@ -9,6 +9,7 @@
 
 #include "gui/console_gui.h"
 #include "gui/run_analysis.h"
+#include "formats/report_format.h"
 #include "params/global-types-and-parameters.h"
 
 namespace {
@@ -85,10 +86,7 @@ bool stop_requested() { return runA && runA->stop_requested; }
 
 void good_bye(FILE *output)
 {
-  if (global_print_sat_mode == 2)
-    std::fputs("# End tandem repeats\n", output);
-  else if (global_print_sat_mode != 4)
-    std::fputs("## Finished successfully. ##\n", output);
+  output_format().trailer(output);
   std::fflush(output);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -13,6 +14,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Round_Button.H>
 
+#include "formats/report_format.h"
 #include "cli/run_files.h"
 #include "gui/gui_dialogs.h"
 #include "gui/main_window.h"
@@ -389,13 +391,11 @@ void get_GUI_parameter_values()
   global_report_unit_mode = chosen_item(choice_reportUnit);
   global_print_sat_seq_mode = chosen_item(choice_printRepeatMode);
 
-  // Menu item -> output format and "sequence info as comment".
-  static const int format_of_item[] = {0, 1, 2, 2, 3, 3, 4};
-  static const bool comment_of_item[] = {false, false, false, true, false, true, false};
-  int item = chosen_item(choice_outputFormat);
-  if (item >= 0 && item < 7) {
-    global_print_sat_mode = format_of_item[item];
-    global_sequenceInfoAsComment = comment_of_item[item];
+  const std::vector<format_menu_item> &formats = output_format_menu();
+  const int item = chosen_item(choice_outputFormat);
+  if (item >= 0 && item < static_cast<int>(formats.size())) {
+    global_print_sat_mode = formats[static_cast<size_t>(item)].format;
+    global_sequenceInfoAsComment = formats[static_cast<size_t>(item)].comments;
   } else {
     global_print_sat_mode = -1;
     global_sequenceInfoAsComment = false;

@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -20,6 +21,7 @@
 #include <FL/fl_ask.H>
 #include <FL/filename.H>
 
+#include "formats/report_format.h"
 #include "gui/form_parameters.h"
 #include "gui/gui_dialogs.h"
 #include "gui/preferences.h"
@@ -79,15 +81,19 @@ const int form_text_size = 12;
 #define TORVIX_MENU_ITEM(text) {text, 0, nullptr, nullptr, 0, FL_NORMAL_LABEL, 0, form_text_size, 0}
 #define TORVIX_MENU_END {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0}
 
-Fl_Menu_Item menu_outputFormat[] = {
-    TORVIX_MENU_ITEM("simple torvix format"),
-    TORVIX_MENU_ITEM("extended torvix format"),
-    TORVIX_MENU_ITEM("gff"),
-    TORVIX_MENU_ITEM("gff with sequence info as comment"),
-    TORVIX_MENU_ITEM("one-per-line"),
-    TORVIX_MENU_ITEM("one-per-line with sequence info as comment"),
-    TORVIX_MENU_ITEM("as fasta sequence"),
-    TORVIX_MENU_END};
+// The items come from the format writers, so that a new format appears here
+// without an edit of the form.
+Fl_Menu_Item *menu_outputFormat()
+{
+  static std::vector<Fl_Menu_Item> items = [] {
+    std::vector<Fl_Menu_Item> list;
+    for (const format_menu_item &item : output_format_menu())
+      list.push_back(TORVIX_MENU_ITEM(item.label));
+    list.push_back(TORVIX_MENU_END);
+    return list;
+  }();
+  return items.data();
+}
 
 Fl_Menu_Item menu_reportUnit[] = {
     TORVIX_MENU_ITEM("as is"),
@@ -209,15 +215,19 @@ void update_outfile_with_infile(void *input, void *output)
   CText *out = static_cast<CText *>(output);
   static const char extension[] = ".torvix";
   // The extension setter cuts what does not fit; a cut name is refused instead.
-  const char *old_extension = fl_filename_ext(in->text);
-  if (static_cast<size_t>(old_extension - in->text) + sizeof extension > file_name_buffer_size) {
+  char scratch[file_name_buffer_size];
+  std::strcpy(scratch, in->text);
+  // x.fa.gz gives x.torvix, as x.fa does.
+  const size_t length = std::strlen(scratch);
+  if (length > 3 && std::strcmp(scratch + length - 3, ".gz") == 0)
+    scratch[length - 3] = '\0';
+  const char *old_extension = fl_filename_ext(scratch);
+  if (static_cast<size_t>(old_extension - scratch) + sizeof extension > file_name_buffer_size) {
     gui_alert("The output file name for\n%.60s...\nwould be longer than %u characters. The output "
               "file name has not been changed.",
               in->text, file_name_buffer_size - 1);
     return;
   }
-  char scratch[file_name_buffer_size];
-  std::strcpy(scratch, in->text);
   fl_filename_setext(scratch, sizeof scratch, extension);
   out->assign(scratch);
 }
@@ -439,7 +449,7 @@ void build_form(Fl_File_Chooser *const choosers[4])
     Fl_Group *g = frame(18, 595, 590, 160, "Output options:");
     // The left column is wider than the right: the closed choice must show
     // "one-per-line with sequence info as comment" whole.
-    choice_outputFormat = choice(35, 620, 295, 20, "General output format:", menu_outputFormat);
+    choice_outputFormat = choice(35, 620, 295, 20, "General output format:", menu_outputFormat());
     choice_reportUnit = choice(35, 670, 295, 20, "Printing mode for satellite unit: ", menu_reportUnit);
     choice_printRepeatMode =
         choice(35, 720, 295, 20, "Printing mode for repeat sequence: ", menu_printRepeatMode);
@@ -462,7 +472,7 @@ Fl_Window *build_main_window(int screen_w, int screen_h)
       new Fl_File_Chooser(".", "*", Fl_File_Chooser::CREATE, "Choose the output file"),
       new Fl_File_Chooser(".", "*", Fl_File_Chooser::SINGLE, "Load a torvix preference file"),
       new Fl_File_Chooser(".", "*", Fl_File_Chooser::CREATE, "Save torvix preference file")};
-  choosers[0]->filter("FASTA Files (*.{fa,fas,fast,fasta})");
+  choosers[0]->filter("FASTA Files (*.{fa,fas,fast,fasta,fa.gz,fas.gz,fast.gz,fasta.gz})");
   choosers[1]->filter("Torvix Files (*.{tvx,torvix})");
   choosers[2]->filter("Torvix preference files (*.{prefs})");
   choosers[3]->filter("Torvix preference files (*.{prefs})");

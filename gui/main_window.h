@@ -104,7 +104,7 @@ extern Fl_Input *input_minScore_b;
 extern Fl_Input *input_minPerf;
 extern Fl_Input *input_maxPerf;
 
-extern Fl_Menu_Item menu_outputFormat[];
+Fl_Menu_Item *menu_outputFormat();
 extern Fl_Menu_Item menu_reportUnit[];
 extern Fl_Menu_Item menu_printRepeatMode[];
 extern Fl_Menu_Item menu_NPerfection[];

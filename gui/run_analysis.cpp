@@ -163,8 +163,10 @@ int main_torvix(int, char **, CRunAnalysis *run)
                         global_input_filename, 0, "");
 
   run_files files;
-  const run_files::problem problem =
-      files.open(global_input_filename, global_output_filename, global_mask_X || global_mask_lower);
+  const run_files::problem problem = files.open(
+      global_input_filename, global_output_filename,
+      global_mask_X || global_mask_lower ? masked_file_name(global_input_filename, input.compressed())
+                                         : std::string());
   if (problem != run_files::no_problem) {
     // In the order of run_files::problem.
     static const char *const texts[] = {
@@ -175,9 +177,7 @@ int main_torvix(int, char **, CRunAnalysis *run)
     return fail_on_file(status_output_not_opened, texts[problem], files.name_of(problem), 0, "");
   }
 
-  creator_message(files.output, "# ");
-  print_search_parameters(files.output, "# ");
-  print_output_format(files.output, "# ");
+  write_run_header(files.output);
   std::fflush(files.output);
 
   unsigned counter = 0;
@@ -193,6 +193,12 @@ int main_torvix(int, char **, CRunAnalysis *run)
                           "Sorry! This sequence is longer than 2147483647 bases; positions in it "
                           "cannot be reported:",
                           record.name.c_str(), counter, record.name.c_str());
+    if (input.fail() && !input.eof() && input.damage_in_rest() != CFile::not_damaged) {
+      files.close_all();
+      const std::string what = std::string("Sorry! The input file is ") + input.damage_text() + ":";
+      return fail_on_file(status_damaged_input, what.c_str(), global_input_filename, counter,
+                          record.name.c_str());
+    }
     if (input.fail() && !input.eof()) {
       files.close_all();
       report_status(counter, record.name.c_str(), global_min_unit_length, 'e');

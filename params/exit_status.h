@@ -7,6 +7,7 @@ enum torvix_status : int {
   status_bad_option = -1,         // a rejected option value
   status_bad_mode_option = -2,    // a mode option out of range
   status_bad_fasta = -25,         // input not readable as FASTA
+  status_damaged_input = -26,     // gzip input truncated or corrupt
   status_input_not_opened = -101, // input missing, unreadable or a directory
   status_output_not_opened = -102,// output or masked file cannot be created, or is the input
   status_write_failed = -103,     // output or masked file could not be written completely

@@ -7,6 +7,7 @@
 
 std::string global_input_filename;
 std::string global_output_filename;
+std::string global_masked_filename;
 unsigned global_sequence_from;
 unsigned global_sequence_to;
 int global_search_mode;

@@ -11,6 +11,8 @@
 
 extern std::string global_input_filename;
 extern std::string global_output_filename;
+// Set by --maskedFile; empty: named after the input file.
+extern std::string global_masked_filename;
 extern unsigned global_sequence_from;
 extern unsigned global_sequence_to;
 extern int global_search_mode;             // 0 exact, 1 extendExact, 2 imperfect

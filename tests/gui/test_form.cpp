@@ -6,6 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <FL/Fl_File_Chooser.H>
+#include <FL/filename.H>
+
 #include "gui_test_support.h"
 
 namespace {
@@ -270,7 +273,8 @@ TEST_F(Form, TransferCopiesEveryFieldAndChoiceItemIntoItsGlobals)
       {choice_printRepeatMode, {"seq=-1", "seq=0", "seq=1", "seq=2"}},
       {choice_outputFormat, {"format=-1 comment=0", "format=0 comment=0", "format=1 comment=0",
                              "format=2 comment=0", "format=2 comment=1", "format=3 comment=0",
-                             "format=3 comment=1", "format=4 comment=0"}},
+                             "format=3 comment=1", "format=4 comment=0", "format=5 comment=0",
+                             "format=5 comment=1"}},
       // No item leaves both as they were.
       {choice_mask_Seq, {"maskX=1 maskLower=1", "maskX=0 maskLower=0", "maskX=1 maskLower=0",
                          "maskX=0 maskLower=1"}},
@@ -326,6 +330,22 @@ TEST_F(FileNames, OverlongNamesAreRefusedNeverCutAndAChosenInputSetsTheOutput)
   glob_infile->assign(("/e." + std::string(1015, 'f')).c_str());
   update_outfile_with_infile(glob_infile, glob_outfile);
   EXPECT_STREQ(glob_outfiletext, "/e.torvix");
+  // A compressed genome's output is named after the genome, not "x.fa.torvix".
+  for (const char *in : {"/work/x.fa.gz", "/work/x.gz"}) {
+    glob_infile->assign(in);
+    update_outfile_with_infile(glob_infile, glob_outfile);
+    EXPECT_STREQ(glob_outfiletext, "/work/x.torvix") << in;
+  }
+}
+
+// Guards against the input chooser hiding compressed genomes.
+TEST_F(FileNames, TheInputChooserShowsPlainAndGzippedFastaFiles)
+{
+  const std::string filter = chooser_infile->fc->filter();
+  const std::string pattern = filter.substr(filter.find('(') + 1, filter.rfind(')') - filter.find('(') - 1);
+  for (const char *name : {"x.fa", "x.fasta", "x.fa.gz", "x.fasta.gz", "x.fas.gz"})
+    EXPECT_TRUE(fl_filename_match(name, pattern.c_str())) << name << " " << pattern;
+  EXPECT_FALSE(fl_filename_match("x.txt.gz", pattern.c_str()));
 }
 
 TEST_F(FileNames, CheckRefusesMissingInputTheInputAsOutputAndAsksBeforeOverwriting)

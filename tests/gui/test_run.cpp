@@ -76,7 +76,8 @@ TEST_F(RunAnalysis, FinishedRunEndsWithTheTrailerOfItsFormatAndAStoppedOneWithou
   const char gff_end[] = "# End tandem repeats\n";
   // A null end: FASTA output has no trailer at all.
   const struct { int item; const char *end; } rows[] = {
-      {0, trailer}, {2, gff_end}, {3, gff_end}, {4, trailer}, {5, trailer}, {6, nullptr}, {1, trailer}};
+      {0, trailer}, {2, gff_end}, {3, gff_end}, {4, trailer}, {5, trailer}, {6, nullptr},
+      {7, nullptr}, {8, trailer}, {1, trailer}};
   for (const auto &row : rows) {
     select_item(choice_outputFormat, row.item);
     EXPECT_EQ(run(in, out), std::make_pair(0, std::string("2\nr2\n7\nfinished successfully")));

@@ -1,6 +1,9 @@
 // The character reader and the FASTA reader: block boundaries, line ends,
 // push-back, normalisation, gap bookkeeping and the masked-file writer.
 #include <algorithm>
+#include <cstdint>
+
+#include <zlib.h>
 
 #include "input/CFile.h"
 #include "engine_test.h"
@@ -25,6 +28,30 @@ std::string outcome(const CFile &in, const CSequence_Mol &r)
   return s + (state == CFile::good_bit ? "" : state == 5 ? " end" : " state " + std::to_string(state));
 }
 
+// content in gzip members of at most member_size bytes each, as bgzip cuts a
+// file into members (0: one member).
+std::string gzipped(const std::string &content, size_t member_size = 0)
+{
+  std::string out;
+  size_t from = 0;
+  do {
+    const size_t n = member_size ? std::min(member_size, content.size() - from) : content.size();
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string member(deflateBound(&z, n), '\0');
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(content.data() + from));
+    z.avail_in = static_cast<uInt>(n);
+    z.next_out = reinterpret_cast<Bytef *>(&member[0]);
+    z.avail_out = static_cast<uInt>(member.size());
+    deflate(&z, Z_FINISH);
+    member.resize(z.total_out);
+    deflateEnd(&z);
+    out += member;
+    from += n;
+  } while (from < content.size());
+  return out;
+}
+
 } // namespace
 
 TEST_F(InputTest, EveryByteIsReadOnceWithLineEndsFoldedEvenAcrossBlockBoundaries)
@@ -45,22 +72,90 @@ TEST_F(InputTest, EveryByteIsReadOnceWithLineEndsFoldedEvenAcrossBlockBoundaries
       {std::string(B, 'A') + "\nTG", std::string(B, 'A') + "\nTG"},         // push-back right after a refill
       {mix, folded},
   };
+  // Plain, gzip in one member, and in members of bgzip's size, which end
+  // at other places than the blocks of the reader.
+  const size_t plain = SIZE_MAX, one_member = 0, bgzip_member = 65280;
+  for (const auto &row : rows)
+    for (size_t member_size : {plain, one_member, bgzip_member}) {
+      scratch_file f(member_size == plain ? row.content : gzipped(row.content, member_size));
+      CFile in(f.c_str());
+      EXPECT_EQ(member_size != plain, in.compressed());
+      size_t n = 0;
+      unsigned line = 1;
+      // Peeking before every character steps back once at every position,
+      // block boundaries included, and must never count a line end.
+      for (unsigned c = in.peekchar(); !in.fail(); c = in.peekchar(), ++n) {
+        ASSERT_EQ(line, in.line_number()) << "peek counted a line end at byte " << n;
+        ASSERT_EQ(c, in.getchar()) << "at byte " << n;
+        ASSERT_EQ(row.expected[n], static_cast<char>(c)) << "byte lost or repeated at " << n;
+        line += c == '\n';
+        ASSERT_EQ(line, in.line_number()) << "at byte " << n;
+      }
+      EXPECT_EQ(row.expected.size(), n);
+      EXPECT_EQ(5u, in.get_state());
+      EXPECT_EQ(CFile::not_damaged, in.damage());
+    }
+}
+
+// Guards against a damaged download read as a shorter genome: a gzip file cut
+// anywhere, or with one byte changed, must end in the failed state without
+// eof, whatever the reader has handed out before.
+TEST_F(InputTest, ATruncatedOrCorruptGzipFileFailsWithoutEofAndNamesItsDamage)
+{
+  std::string text;
+  for (unsigned i = 0; text.size() < 3 * CFile::buffer_size; ++i)
+    text += ">r" + std::to_string(i) + "\nACGTTGCAAGGCTTAACCGT" + std::to_string(i * 7919u % 1000) + "\n";
+  const std::string whole = gzipped(text), members = gzipped(text, 65280);
+  std::string flipped = whole;
+  flipped[flipped.size() / 2] ^= 0x10;
+  const struct {
+    std::string bytes;
+    CFile::damage_kind damage;
+  } rows[] = {
+      {whole.substr(0, whole.size() / 2), CFile::truncated},
+      {whole.substr(0, whole.size() - 4), CFile::truncated}, // only the length field missing
+      {members.substr(0, members.size() / 2), CFile::truncated},
+      {whole.substr(0, 1) + whole, CFile::not_damaged},      // no gzip magic: plain text
+      {flipped, CFile::corrupt},
+      {whole + "garbage", CFile::corrupt},
+  };
   for (const auto &row : rows) {
-    scratch_file f(row.content);
+    scratch_file f(row.bytes);
     CFile in(f.c_str());
     size_t n = 0;
-    unsigned line = 1;
-    // Peeking before every character steps back once at every position,
-    // block boundaries included, and must never count a line end.
-    for (unsigned c = in.peekchar(); !in.fail(); c = in.peekchar(), ++n) {
-      ASSERT_EQ(line, in.line_number()) << "peek counted a line end at byte " << n;
-      ASSERT_EQ(c, in.getchar()) << "at byte " << n;
-      ASSERT_EQ(row.expected[n], static_cast<char>(c)) << "byte lost or repeated at " << n;
-      line += c == '\n';
-      ASSERT_EQ(line, in.line_number()) << "at byte " << n;
+    while (in.getchar() != 0)
+      ++n;
+    EXPECT_EQ(row.damage, in.damage()) << "after " << n << " bytes";
+    if (row.damage != CFile::not_damaged) {
+      EXPECT_EQ(unsigned(CFile::fail_bit), in.get_state());
+      in.clear_fail();
+      EXPECT_EQ(0u, in.getchar());
+      EXPECT_EQ(unsigned(CFile::fail_bit), in.get_state()) << "damage must stay a failure";
     }
-    EXPECT_EQ(row.expected.size(), n);
-    EXPECT_EQ(5u, in.get_state());
+  }
+}
+
+// Guards against text that zlib has not yet found damaged being blamed on the
+// FASTA format: the rest of the stream is checked when the reader fails.
+TEST_F(InputTest, DamageBehindAFastaErrorIsFoundInTheRestOfTheStream)
+{
+  std::string text = ">r\nAC1GT\n";
+  for (unsigned i = 0; text.size() < 2 * CFile::buffer_size; ++i)
+    text += std::to_string(i * 2654435761u);
+  std::string bytes = gzipped(text);
+  bytes.resize(bytes.size() - 100);
+  scratch_file damaged(bytes), intact(gzipped(text)), plain(text);
+  const struct {
+    const scratch_file &f;
+    CFile::damage_kind damage;
+  } rows[] = {{damaged, CFile::truncated}, {intact, CFile::not_damaged}, {plain, CFile::not_damaged}};
+  for (const auto &row : rows) {
+    CFile in(row.f.c_str());
+    record.readFastaSequence_toupper_ambig2N_removegaps(in);
+    EXPECT_EQ("error at line 2", outcome(in, record));
+    EXPECT_EQ(CFile::not_damaged, in.damage()) << "nothing noticed yet";
+    EXPECT_EQ(row.damage, in.damage_in_rest());
+    EXPECT_EQ(2u, in.line_number());
   }
 }
 

@@ -54,7 +54,10 @@ TEST_F(ReportTest, EveryFormatShowsTheEventsAndCountsOfAnImperfectRepeat)
        "   ACGACGAC-GAC   \n"},
       {3, true, "chr\t3\t58.333\t3\t13\t11\t  4.000\t3\t1\t1\t2\t.\tACG\tACGATGNCGAC\tCC\tTT\n"},
       {4, true, ">chr 3 13 3 3 13 4.000 3 58.333 1 1 2\nCCACGATGNCGACTT\n"},
-      {5, false, "Internal error. Unknown output format. Please report this bug"},
+      // BED: 0-based start, the end as the other formats give it.
+      {5, false, "chr\t2\t13\tACG\t3\t.\t3\t4.000\t58.333\t1\t1\t2\t1\n"},
+      {5, true, "chr\t2\t13\tACG\t3\t.\t3\t4.000\t58.333\t1\t1\t2\t.\n"},
+      {6, false, "Internal error. Unknown output format. Please report this bug"},
   };
   global_print_sat_seq_mode = 2;
   global_flanking = 2;
@@ -62,6 +65,30 @@ TEST_F(ReportTest, EveryFormatShowsTheEventsAndCountsOfAnImperfectRepeat)
     global_print_sat_mode = row.format;
     global_treat_Ns_as_missense = row.Ns_as_missense;
     EXPECT_EQ(row.expected, report()) << "format " << row.format;
+  }
+}
+
+// Guards against BED lines that consumers split into the wrong columns or
+// reject: a score outside 0-1000, a name holding a tab.
+TEST_F(ReportTest, BedClampsTheScoreAndEndsTheNameAtTheFirstWhiteSpace)
+{
+  load("ACACACACAC");
+  repeat(0, 10, 2);
+  global_print_sat_mode = 5;
+  const struct {
+    const char *name;
+    int score;
+    std::string expected;
+  } rows[] = {
+      {"chr1\tlong", 10, "chr1\t0\t10\tAC\t10\t"},
+      {"chr1", -7, "chr1\t0\t10\tAC\t0\t"},
+      {"chr1", 1000, "chr1\t0\t10\tAC\t1000\t"},
+      {"chr1\v", 1001, "chr1\t0\t10\tAC\t1000\t"},
+  };
+  for (const auto &row : rows) {
+    record.name.assign(row.name);
+    sat.score = row.score;
+    EXPECT_EQ(report().rfind(row.expected, 0), 0u) << report();
   }
 }
 
