@@ -6,11 +6,13 @@ set -eu
 packages=(
   g++ make cmake               # the build
   libtclap-dev                 # command-line parsing of torvix
+  zlib1g-dev                   # gzip input (libz.a for the static torvix_legacy too)
   libfltk1.1-dev               # the graphical front end torvix_gui
   libgtest-dev                 # unit tests
   xvfb xauth xdotool           # graphical tests on a virtual display
   clang libclang-rt-14-dev     # fuzzing with libFuzzer
   time file                    # peak memory in benchmarks; the static-build check
+  bedtools tabix               # BED output read by bedtools; bgzip for compressed-input tests
   imagemagick                  # the screenshots in docs/ (scripts/gui-screenshots.sh)
   snakemake                    # the workflow in workflow/ and its test
   man-db groff-base            # the manual page's check (man --warnings)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one golden case in a scratch copy of its folder: `cmd` (the program
-# name, then its arguments), the inputs, and expected.out, expected.err (the
+# name, then its arguments), the inputs (a file named `stdin` becomes the
+# program's standard input), and expected.out, expected.err (the
 # progress clock as HH.MM.SS), expected.status and expected.NAME for every file
 # NAME the run creates or changes, all compared byte for byte. A mismatch
 # leaves FILE.new beside the expected FILE; --update overwrites the expected
@@ -28,7 +29,7 @@ cp -R "$case_dir"/. "$scratch/run"/
 rm -f "$scratch"/run/expected.* "$scratch"/run/*.new "$scratch/run/cmd"
 # The program sees the name of the command line as its own name, whichever
 # build runs, as it does when a user runs it from the PATH.
-(cd "$scratch/run" && exec -a "${words[0]}" "$exe" "${words[@]:1}") > "$scratch/produced/out" 2> "$scratch/stderr"
+(cd "$scratch/run" && { [ ! -f stdin ] || exec < stdin; } && exec -a "${words[0]}" "$exe" "${words[@]:1}") > "$scratch/produced/out" 2> "$scratch/stderr"
 echo $? > "$scratch/produced/status"
 # The clock of progress lines is the only thing that varies from run to run.
 sed -E 's/^[0-9]{2,}\.[0-9]{2}\.[0-9]{2} - /HH.MM.SS - /' "$scratch/stderr" > "$scratch/produced/err"
