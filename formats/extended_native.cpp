@@ -5,15 +5,14 @@
 
 namespace {
 
-class extended_native : public report_format
+class extended_native : public native_writer
 {
+public:
+  extended_native() : native_writer(true) {}
+
+private:
   const char *parameter_text() const override { return "extended torvix format"; }
   const char *menu_label() const override { return "extended torvix format"; }
-  void file_header(FILE *f, const char *prefix) const override { native_legend(f, prefix, true); }
-  void record_header(FILE *out, const CSequence_Mol &record) const override
-  {
-    native_record_header(out, record);
-  }
   void repeat(FILE *out, const repeat_report &r) const override
   {
     const Csat &s = r.sat;
@@ -31,11 +30,6 @@ class extended_native : public report_format
     std::fputc('\n', out);
     print_repeat_sequence(out, r);
   }
-  void record_footer(FILE *out, const CSequence_Mol &record) const override
-  {
-    native_record_footer(out, record);
-  }
-  void trailer(FILE *out) const override { finished_trailer(out); }
 };
 
 } // namespace

@@ -3,16 +3,11 @@
 
 namespace {
 
-class gff : public report_format
+class gff : public commented_writer
 {
   const char *parameter_text() const override { return "gff"; }
   const char *menu_label() const override { return "gff"; }
   const char *menu_label_with_comments() const override { return "gff with sequence info as comment"; }
-  bool tab_separated() const override { return true; }
-  void record_header(FILE *out, const CSequence_Mol &record) const override
-  {
-    sequence_info_header(out, record);
-  }
   void repeat(FILE *out, const repeat_report &r) const override
   {
     std::fprintf(out,
@@ -26,10 +21,6 @@ class gff : public report_format
       std::fprintf(out, "%.*s\"\n", r.unit_length, r.unit);
     else
       std::fputs(".\"\n", out);
-  }
-  void record_footer(FILE *out, const CSequence_Mol &record) const override
-  {
-    sequence_info_footer(out, record);
   }
   void trailer(FILE *out) const override { std::fputs("# End tandem repeats\n", out); }
 };

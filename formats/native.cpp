@@ -4,15 +4,14 @@
 
 namespace {
 
-class native : public report_format
+class native : public native_writer
 {
+public:
+  native() : native_writer(false) {}
+
+private:
   const char *parameter_text() const override { return "torvix format"; }
   const char *menu_label() const override { return "simple torvix format"; }
-  void file_header(FILE *f, const char *prefix) const override { native_legend(f, prefix, false); }
-  void record_header(FILE *out, const CSequence_Mol &record) const override
-  {
-    native_record_header(out, record);
-  }
   void repeat(FILE *out, const repeat_report &r) const override
   {
     r.sat.print_repeat_name(out);
@@ -21,11 +20,6 @@ class native : public report_format
                  r.unit);
     print_repeat_sequence(out, r);
   }
-  void record_footer(FILE *out, const CSequence_Mol &record) const override
-  {
-    native_record_footer(out, record);
-  }
-  void trailer(FILE *out) const override { finished_trailer(out); }
 };
 
 } // namespace

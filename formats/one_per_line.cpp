@@ -4,7 +4,7 @@
 
 namespace {
 
-class one_per_line : public report_format
+class one_per_line : public commented_writer
 {
   const char *parameter_text() const override { return "one-per-line format"; }
   const char *menu_label() const override { return "one-per-line"; }
@@ -12,7 +12,6 @@ class one_per_line : public report_format
   {
     return "one-per-line with sequence info as comment";
   }
-  bool tab_separated() const override { return true; }
   // The heading is a line of column names, not a comment.
   void file_header(FILE *f, const char *) const override
   {
@@ -21,10 +20,6 @@ class one_per_line : public report_format
     if (global_flanking != 0)
       general_PrintMessage(f, "\tleft-flanking-seq\tright-flanking-seq");
     general_PrintMessage(f, "\n");
-  }
-  void record_header(FILE *out, const CSequence_Mol &record) const override
-  {
-    sequence_info_header(out, record);
   }
   void repeat(FILE *out, const repeat_report &r) const override
   {
@@ -39,10 +34,6 @@ class one_per_line : public report_format
       std::fprintf(out, "\t%.*s\t%.*s", r.left_flank_length, r.left_flank, r.right_flank_length,
                    s.pos_right);
     std::fputc('\n', out);
-  }
-  void record_footer(FILE *out, const CSequence_Mol &record) const override
-  {
-    sequence_info_footer(out, record);
   }
   void trailer(FILE *out) const override { finished_trailer(out); }
 };

@@ -3,7 +3,7 @@
 #include "input/growable.h"
 #include "params/global-types-and-parameters.h"
 
-void native_legend(FILE *f, const char *P, bool extended)
+void native_writer::file_header(FILE *f, const char *P) const
 {
   static const char *const titles[] = {
       "Repeat unit length",
@@ -31,7 +31,7 @@ void native_legend(FILE *f, const char *P, bool extended)
   general_PrintMessage(f, P, "\n");
 }
 
-void native_record_header(FILE *out, const CSequence_Mol &record)
+void native_writer::record_header(FILE *out, const CSequence_Mol &record) const
 {
   const int full_name_length = static_cast<int>(record.full_name.length);
   if (global_QUARN_run)
@@ -43,13 +43,13 @@ void native_record_header(FILE *out, const CSequence_Mol &record)
                  record.number_of_ACGTU);
 }
 
-void native_record_footer(FILE *out, const CSequence_Mol &record)
+void native_writer::record_footer(FILE *out, const CSequence_Mol &record) const
 {
   std::fprintf(out, "# Analysis of sequence \"%.*s\" completed.\n",
                static_cast<int>(record.full_name.length), record.full_name.data);
 }
 
-void sequence_info_header(FILE *out, const CSequence_Mol &record)
+void commented_writer::record_header(FILE *out, const CSequence_Mol &record) const
 {
   if (global_sequenceInfoAsComment)
     std::fprintf(out, "# Full sequence name:\n#>%.*s\n##sequence-region %.*s 1 %llu\n",
@@ -57,7 +57,7 @@ void sequence_info_header(FILE *out, const CSequence_Mol &record)
                  static_cast<int>(record.name.length), record.name.data, record.file_length());
 }
 
-void sequence_info_footer(FILE *out, const CSequence_Mol &record)
+void commented_writer::record_footer(FILE *out, const CSequence_Mol &record) const
 {
   if (global_sequenceInfoAsComment)
     std::fprintf(out, "# Analysis of sequence \"%.*s\" completed.\n",
@@ -74,7 +74,7 @@ void print_Ns_column(FILE *out, const Csat &s)
     std::fprintf(out, "\t%d", as_int(s.Ns));
 }
 
-void print_repeat_sequence(FILE *out, const repeat_report &r)
+void native_writer::print_repeat_sequence(FILE *out, const repeat_report &r)
 {
   const Csat &s = r.sat;
   const char *const pos_left = s.pos_left, *const pos_right = s.pos_right;

@@ -4,20 +4,37 @@
 
 #include "formats/report_format.h"
 
-// The two native formats (0 and 1): their column legend, record heading and
-// closing comment, and the repeat's bases or alignment after its line.
-void native_legend(FILE *f, const char *prefix, bool extended);
-void native_record_header(FILE *out, const CSequence_Mol &record);
-void native_record_footer(FILE *out, const CSequence_Mol &record);
-void print_repeat_sequence(FILE *out, const repeat_report &r);
-
-// The record information of the tab-separated formats, written only when
-// --sequenceInfoAsComment asks for it.
-void sequence_info_header(FILE *out, const CSequence_Mol &record);
-void sequence_info_footer(FILE *out, const CSequence_Mol &record);
-
 // The trailer of every format that has no other.
 void finished_trailer(FILE *out);
+
+// The two native formats (0 and 1) share their column legend (the extended
+// one has more columns), record heading, closing comment and trailer.
+class native_writer : public report_format
+{
+public:
+  explicit native_writer(bool extended) : extended(extended) {}
+  void file_header(FILE *f, const char *prefix) const override;
+  void record_header(FILE *out, const CSequence_Mol &record) const override;
+  void record_footer(FILE *out, const CSequence_Mol &record) const override;
+  void trailer(FILE *out) const override { finished_trailer(out); }
+
+protected:
+  // The repeat's bases or alignment after its line, by the print mode.
+  static void print_repeat_sequence(FILE *out, const repeat_report &r);
+
+private:
+  bool extended;
+};
+
+// GFF and one-per-line: tab-separated, with the record information as
+// comments around a record's lines when --sequenceInfoAsComment asks for it.
+class commented_writer : public report_format
+{
+public:
+  bool tab_separated() const override { return true; }
+  void record_header(FILE *out, const CSequence_Mol &record) const override;
+  void record_footer(FILE *out, const CSequence_Mol &record) const override;
+};
 
 // N counts are meaningless when N scores as a mismatch: the column shows ".".
 void print_Ns_column(FILE *out, const Csat &s);

@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include "cli/run_files.h"
 #include "input/CFile.h"
 #include "engine_test.h"
 #include "test_support.h"
@@ -222,4 +223,28 @@ TEST_F(InputTest, RecordsReadBackNormalisedWithTheirGapsOrFailAtTheOffendingLine
       EXPECT_EQ(row.written, captured_output([&](FILE *o) { r.writeSequence_fill_in_gaps_and_stars(o, 80); }));
     }
   }
+}
+
+// Guards against a masked file named like a compressed file while it holds
+// plain text, and against a change of the name of a plain input's masked file.
+TEST_F(InputTest, TheMaskedFileDropsTheEndingOfACompressedInputOnlyAndFollowsMaskedFile)
+{
+  const struct {
+    const char *input;
+    bool compressed;
+    const char *option, *expected;
+  } rows[] = {
+      {"reads.fa", false, "", "reads.fa.masked"},
+      {"dir/x.fa.gz", true, "", "dir/x.fa.masked"},
+      {"x.fa.bgz", true, "", "x.fa.masked"},
+      {"x.fa.gz", false, "", "x.fa.gz.masked"}, // named .gz but plain: the plain rule
+      {"genome", true, "", "genome.masked"},
+      {".gz", true, "", ".gz.masked"},
+      {"x.fa.gz", true, "m.fa", "m.fa"},
+  };
+  for (const auto &row : rows) {
+    global_masked_filename = row.option;
+    EXPECT_EQ(row.expected, masked_file_name(row.input, row.compressed)) << row.input;
+  }
+  global_masked_filename.clear();
 }
