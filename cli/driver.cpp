@@ -79,6 +79,19 @@ int input_damaged(const CFile &input, const std::string &name)
   return status_damaged_input;
 }
 
+int search_abandoned(CSequence_Mol &record)
+{
+  std::fputs("Sorry! The sequence \"", stderr);
+  std::fputs(record.name.c_str(), stderr);
+  std::fputs("\" holds imperfect tandem repeats too long for this search mode:\n"
+             "its work grows with the square of their length. Nothing has been written for\n"
+             "this sequence. The exact search mode (--searchMode exact) finds its perfect\n"
+             "repeats in linear time.\n",
+             stderr);
+  good_bye_on_error(status_search_abandoned);
+  return status_search_abandoned;
+}
+
 int input_not_fasta(const CFile &input)
 {
   std::fprintf(stderr,
@@ -154,7 +167,8 @@ int torvix_main(int argc, char **argv)
 
     report_status(counter, record.name.c_str(), global_min_unit_length, 'r');
     update_report_time();
-    analyse_record(counter, record, files);
+    if (!analyse_record(counter, record, files))
+      return search_abandoned(record);
   }
   input.close();
 

@@ -93,12 +93,15 @@ void read_record(CFile &input, CSequence_Mol &record)
     record.readFastaSequence_toupper_ambig2N_removegaps(input);
 }
 
-void analyse_record(unsigned record_number, CSequence_Mol &record, run_files &files)
+bool analyse_record(unsigned record_number, CSequence_Mol &record, run_files &files)
 {
   CSearchController controller(record_number, record);
-  CsatContainer &reported = controller.search_filter_and_report(files.output);
+  CsatContainer *reported = controller.search_filter_and_report(files.output);
+  if (!reported)
+    return false;
   if (files.masked) {
-    controller.maskSATList(reported);
+    controller.maskSATList(*reported);
     record.writeSequence_fill_in_gaps_and_stars(files.masked, 80);
   }
+  return true;
 }

@@ -60,7 +60,8 @@ std::string masked_file_name(const std::string &input_name, bool input_compresse
 void read_record(CFile &input, CSequence_Mol &record);
 
 // Searches the record in the mode in force, filters and reports it, and
-// writes it masked when asked.
-void analyse_record(unsigned record_number, CSequence_Mol &record, run_files &files);
+// writes it masked when asked. False when the search had to be abandoned
+// (see CSearchController::step_budget); nothing is written then.
+bool analyse_record(unsigned record_number, CSequence_Mol &record, run_files &files);
 
 #endif

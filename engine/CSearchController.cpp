@@ -26,7 +26,8 @@ static int *new_threshold_table(int floor_value, int a, float b)
 }
 
 CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_)
-    : seq_number(seq_number_), seq(seq_), exactSATList(sat_alloc), imperfectSATList(sat_alloc)
+    : seq_number(seq_number_), seq(seq_), exactSATList(sat_alloc), imperfectSATList(sat_alloc),
+      step_budget(step_budget_for(seq_.seq.length))
 {
   if (!minScores_user)
     minScores_user = new_threshold_table(global_min_score, global_min_score_a, global_min_score_bx);
@@ -57,7 +58,7 @@ void CSearchController::reset_minimum_arrays()
   minScores = minLengths = nullptr;
 }
 
-CsatContainer &CSearchController::search_filter_and_report(FILE *output)
+CsatContainer *CSearchController::search_filter_and_report(FILE *output)
 {
   CsatContainer *result = &imperfectSATList;
   if (global_search_mode == 0) {
@@ -68,6 +69,8 @@ CsatContainer &CSearchController::search_filter_and_report(FILE *output)
   } else {
     complete_imperfect_search(output);
   }
+  if (abandoned)
+    return nullptr;
   remove_hidden(*result);
   // The exact mode keeps repeats outside the perfection range in its list;
   // the report and the masking skip them.
@@ -75,7 +78,7 @@ CsatContainer &CSearchController::search_filter_and_report(FILE *output)
     filter_perfection(*result);
   write_out_events(*result);
   report_SATList(output, std::list<Csat *>(result->begin(), result->end()));
-  return *result;
+  return result;
 }
 
 void CSearchController::write_out_events(std::list<Csat *> &list)

@@ -20,6 +20,31 @@ public:
   CsatContainer exactSATList;
   CsatContainer imperfectSATList;
 
+  // Walks that meet a remembered walk cost little, but a walk whose unit is
+  // met nowhere else (a long array of copies that each differ from the
+  // others, grown from window after window) is aligned in full every time,
+  // so the work can still grow with the square of an array's length. Such
+  // work is counted in look-ahead choices against a budget far above what
+  // real genomes and ordinary satellites need; a search that exhausts it is
+  // abandoned, and nothing is reported for the record.
+  unsigned long long step_budget;
+  bool abandoned = false;
+  static unsigned long long step_budget_for(unsigned long long sequence_length)
+  {
+    return 12 * sequence_length + (1ull << 23);
+  }
+  // Charges the choices an extender has made since the last charge; false
+  // once the budget is exhausted.
+  bool charge_steps(unsigned long long &steps)
+  {
+    if (steps > step_budget)
+      abandoned = true;
+    else
+      step_budget -= steps;
+    steps = 0;
+    return !abandoned;
+  }
+
   // The walks of the imperfect extension seen so far in this record. With
   // remember_walks off every walk is aligned in full: the plain reference.
   walk_memos memos;
@@ -81,8 +106,9 @@ public:
   void maskSATList(CsatContainer &list);
 
   // The search mode in force, its filters and the report of the record;
-  // returns the list that was reported.
-  CsatContainer &search_filter_and_report(FILE *output);
+  // returns the list that was reported, or null when the search was
+  // abandoned (nothing is reported then).
+  CsatContainer *search_filter_and_report(FILE *output);
 };
 
 #endif

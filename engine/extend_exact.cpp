@@ -29,6 +29,8 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats()
     Csat &seed = **it;
     extender.grow(seed, b, e);
     trim_Ns(seed);
+    if (!charge_steps(extender.explicit_steps))
+      break;
     if (reaches_thresholds(seed)) {
       sort_alignment_events(seed);
       auto next = std::next(it);

@@ -370,6 +370,7 @@ template <bool Fwd>
 
   bool keep;
   for (;;) {
+    ++c.explicit_steps;
     if (p == c.limit || exact_run<Fwd>(p, u, score, Ns, c) != at_mismatch) {
       keep = static_cast<long long>(score) > static_cast<long long>(best) - c.prefer;
       break;
@@ -882,6 +883,7 @@ template <bool Fwd>
 
   bool keep;
   for (;;) {
+    ++c.explicit_steps;
     // A mismatch or an insertion sits on the base it consumes, a deletion on
     // the base right of the gap.
     if (w.kind == 'M') {

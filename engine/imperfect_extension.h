@@ -55,6 +55,10 @@ public:
 
   void set_unit_length(int L);
 
+  // Mismatch points at which a walk chose its edit by a look-ahead of its
+  // own: the work that remembered walks do not save.
+  mutable unsigned long long explicit_steps = 0;
+
   // The walks of the record seen so far, or null: every walk aligned in
   // full, the reference that the remembered walks must agree with.
   walk_memos *memos = nullptr;

@@ -75,7 +75,7 @@ void CSearchController::complete_imperfect_search(FILE *)
     anchor_seq.reset();
     L = 2;
   }
-  for (; L <= global_max_unit_length; ++L) {
+  for (; L <= global_max_unit_length && !abandoned; ++L) {
     one_unit_len_complete_imperfect_search(L, anchor_seq, imperfectSATList);
     if (stop_here(L))
       break;
@@ -101,6 +101,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
     deferred.bring_up_to(s - b);
     if (anchor_seq.anchors[s - b] == 'a')
       try_window(*this, extender, sat, s, 1, marks, result);
+    if (!charge_steps(extender.explicit_steps))
+      break;
     ++s;
     s = past_N_run(s, e);
   }
@@ -150,6 +152,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
     deferred.bring_up_to(s - b + L);
     if (anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e))
       try_window(*this, extender, sat, s, L, marks, result);
+    if (!charge_steps(extender.explicit_steps))
+      break;
     ++s;
     if (stops_at(s))
       break;

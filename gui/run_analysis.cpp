@@ -215,7 +215,13 @@ int main_torvix(int, char **, CRunAnalysis *run)
       report_status(counter, record.name.c_str(), global_min_unit_length, 'r');
       update_report_time();
     }
-    analyse_record(counter, record, files);
+    if (!analyse_record(counter, record, files))
+      return fail_on_file(status_search_abandoned,
+                          "Sorry! This sequence holds imperfect tandem repeats too long for this "
+                          "search mode: its work grows with the square of their length. Nothing "
+                          "has been written for it; the perfect search finds its perfect repeats "
+                          "in linear time:",
+                          record.name.c_str(), counter, record.name.c_str());
     // A full disk ends the run now, not after the whole genome.
     if (const std::string *failed = files.failed_stream()) {
       const std::string name = *failed;

@@ -1,6 +1,6 @@
 // The two imperfect search modes: which windows or exact seeds are grown,
 // which repeats are kept, how the marking array keeps longer units out of
-// found repeats.
+// found repeats, and the work budget that gives up a pathological record.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -149,6 +149,52 @@ TEST_F(ImperfectSearchTest, UnmarkedExactSeedsOutsideThePerfectionRangeAddLonger
   for (const std::string &f : found)
     longer = longer || f.compare(0, 2, "L4") == 0 || f.compare(0, 2, "L6") == 0;
   EXPECT_TRUE(longer);
+}
+
+// A dinucleotide repeat with a substitution, insertion or deletion every 7
+// to 12 bases: windows of longer units inside it are grown again and again.
+TEST_F(ImperfectSearchTest, ExhaustedBudgetAbandonsTheRecordWithoutTraceAndRealSequenceStaysBelowIt)
+{
+  std::mt19937 rng(3);
+  std::string array;
+  for (size_t phase = 0; array.size() < 3000;) {
+    for (unsigned k = 7 + rng() % 6; k > 0; --k)
+      array += "AC"[phase++ % 2];
+    const unsigned edit = rng() % 3; // substitution, insertion or deletion
+    if (edit == 0)
+      array += "GT"[rng() % 2];
+    if (edit == 1)
+      array += "ACGT"[rng() % 4];
+    else
+      ++phase;
+  }
+  array.resize(3000);
+  std::string ordinary = random_bases(rng, 20000);
+  ordinary.replace(5000, 40, "CAGCAGCAGCAGTAGCAGCAGCAGCAGCAGCTGCAGCAGC");
+  tight_record r(array, "array"), o(ordinary, "random");
+  for (int mode = 1; mode <= 2; ++mode) {
+    SCOPED_TRACE("mode " + std::to_string(mode));
+    global_search_mode = mode;
+    auto run = [&](unsigned long long budget, bool abandon) {
+      return captured_output([&](FILE *out) {
+        CSearchController c(1, r.mol);
+        if (budget)
+          c.step_budget = budget;
+        EXPECT_EQ(abandon, c.search_filter_and_report(out) == nullptr);
+        EXPECT_EQ(abandon, c.abandoned);
+        EXPECT_LT(c.step_budget, CSearchController::step_budget_for(3000));
+      });
+    };
+    const std::string full = run(0, false);
+    EXPECT_NE(std::string::npos, full.find("dinucleotide"));
+    EXPECT_EQ("", run(200, true)) << "an abandoned record must not be reported in part";
+    EXPECT_EQ(full, run(0, false)) << "an abandoned search must leave no trace in the next one";
+
+    CSearchController c(1, o.mol);
+    captured_output([&](FILE *out) { EXPECT_NE(nullptr, c.search_filter_and_report(out)); });
+    EXPECT_GT(c.step_budget, CSearchController::step_budget_for(20000) - 20000)
+        << "real sequence charges less than one choice per base";
+  }
 }
 
 // Long diverged arrays make later walks meet the remembered ones again and
