@@ -12,6 +12,11 @@
 #    default output and with "--outputFormat 3 -f 5 --maskLower"; genomes
 #    above 8 Mb are cut to their first 8 Mb for the modes other than the
 #    default one (--quick: for all modes);
+#  - on diverged satellite arrays between random flanks (bench/satellite_array.cpp):
+#    CATTC, AC and a random 171-base unit, in the imperfect and extendExact
+#    modes, under the default options, preferShorterRepeats and a finite
+#    score reduction, as long as a build that aligns every walk in full
+#    (-DTORVIX_PLAIN_WALK=ON) finishes them in a few minutes;
 #  - on N (default 300) generated inputs: random sequence with planted
 #    imperfect repeats of unit lengths 1 to 12, runs of N, gaps, lower case
 #    and several records, each under randomly drawn options (scores, depth,
@@ -33,7 +38,7 @@ while [ $# -gt 2 ]; do
   *) break ;;
   esac
 done
-[ $# -eq 2 ] || { sed -n '2,22p' "$0" >&2; exit 2; }
+[ $# -eq 2 ] || { sed -n '2,27p' "$0" >&2; exit 2; }
 old=$(readlink -f "$1")
 new=$(readlink -f "$2")
 for exe in "$old" "$new"; do
@@ -97,6 +102,26 @@ for gz in "$data"/*.fa.gz; do
   rm -f "$scratch/in/$genome.fa" "$scratch/in/$genome.head.fa"
   echo "genome $genome done: $runs runs, $diffs different" >&2
 done
+
+"${CXX:-g++}" -O2 -o "$scratch/satellite_array" "$(dirname "$0")/satellite_array.cpp"
+array_cases=(
+  "CATTC 50000 80 20|"
+  "CATTC 20000 80 20|--preferShorterRepeats"
+  "CATTC 20000 80 20|-R 30"
+  "AC 30000 80 20|"
+  "AC 20000 150 50|--preferShorterRepeats -r 3"
+  "171 30000 30 0|-u 150 -U 200"
+)
+[ "$quick" = yes ] && array_cases=("CATTC 10000 80 20|" "AC 10000 80 20|")
+k=0
+for c in "${array_cases[@]}"; do
+  k=$((k + 1))
+  "$scratch/satellite_array" ${c%%|*} 5000 "$k" > "$scratch/in/array$k.fa"
+  for mode in imperfect extendExact; do
+    compare "array ${c%%|*} $mode ${c#*|}" "$scratch/in/array$k.fa" --searchMode "$mode" ${c#*|}
+  done
+done
+echo "arrays done: $runs runs, $diffs different" >&2
 
 # ---- Generated inputs ------------------------------------------------------
 python3 - "$scratch/in" "$cases" "$seed" <<'EOF'
