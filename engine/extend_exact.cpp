@@ -29,7 +29,10 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats()
     Csat &seed = **it;
     extender.grow(seed, b, e);
     trim_Ns(seed);
-    if (!charge_steps(extender.explicit_steps))
+    // Only the look-ahead choices of kept repeats count against the bound.
+    if (!reaches_thresholds(seed))
+      extender.explicit_steps = 0;
+    else if (!charge_steps(extender.explicit_steps))
       break;
     if (reaches_thresholds(seed)) {
       sort_alignment_events(seed);

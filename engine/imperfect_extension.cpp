@@ -712,13 +712,25 @@ template <bool Fwd>
 template <bool Fwd> class memo_walker
 {
   static constexpr std::size_t min_chain = 16;
+  // Most units are met by one walk only: a copy that differs from the
+  // others grows a walk no other meets. The first walk of a unit in a
+  // direction is remembered for this many points only, enough for the next
+  // window of the same unit to meet it; that walk then remembers the rest.
+  static constexpr std::size_t first_walk_points = 128;
+  std::size_t points_left = ~std::size_t(0);
   walk_memos *const memos;
   walk_memo *tree = nullptr;
   const long long safe;
   const char *const unit_begin;
   const unsigned L;
-  unsigned cls = 0, least = 0;
-  bool have_class = false;
+  // Only walks that come up to the repeat thresholds are remembered: a walk
+  // below them is a rejected window's, and with long units the safe score
+  // can lie below zero, where every window's walk would be kept.
+  long long record_floor;
+  int cls = -1;
+  unsigned least = 0;
+  bool keyed = false;
+  unit_classes::key key{};
   bool recorded = false; // this point was added to the chain
   // The root the walk was moved to, still safe, and its state there; the
   // next point, if safe, becomes the root's parent.
@@ -757,6 +769,9 @@ public:
       : memos(sat.recursion_depth == 0 && c.safe_score != LLONG_MAX ? c.memos : nullptr),
         safe(c.safe_score), unit_begin(c.unit_begin), L(static_cast<unsigned>(c.unit_length))
   {
+    record_floor = safe;
+    if (CSearchController::minScores && CSearchController::minScores[L] > record_floor)
+      record_floor = CSearchController::minScores[L];
     if (memos) {
       tree = Fwd ? &memos->forward : &memos->backward;
       // The best of equal scores is the later one unless shorter repeats
@@ -790,19 +805,37 @@ public:
       end_chain(-1, walk_memo::step{});
       return;
     }
-    if (!have_class) {
-      cls = memos->units.class_of(unit_begin, L, least);
-      have_class = true;
+    const bool may_record = score >= record_floor;
+    if (!keyed) {
+      key = unit_classes::key_of(unit_begin, L);
+      least = key.least;
+      cls = memos->units.find(unit_begin, L, key);
+      keyed = true;
+      if (cls >= 0 && memos->units.classes[cls].walks[Fwd]++ == 0)
+        points_left = first_walk_points;
+    }
+    if (cls < 0) {
+      if (!may_record)
+        return;
+      cls = static_cast<int>(memos->units.add(unit_begin, L, key));
+      memos->units.classes[cls].walks[Fwd] = 1;
+      points_left = first_walk_points;
     }
     const unsigned phase = (static_cast<unsigned>(u - unit_begin) + L - least) % L;
     const walk_memo::step here{score, sat.mismatches, sat.insertions, sat.deletions, Ns};
-    const std::int32_t J = tree->find(p, cls, phase);
+    const std::int32_t J = tree->find(p, static_cast<std::uint32_t>(cls), phase);
     if (J < 0) {
+      if (!may_record || points_left == 0) {
+        end_chain(-1, walk_memo::step{});
+        return;
+      }
+      --points_left;
       if (memos->chain.empty() && left_root >= 0) {
         chain_root = left_root;
         at_chain_root = at_root;
       }
-      memos->chain.push_back(walk_memo::pending{p, here, cls, phase, 0});
+      memos->chain.push_back(
+          walk_memo::pending{p, here, static_cast<std::uint32_t>(cls), phase, 0});
       recorded = true;
       return;
     }

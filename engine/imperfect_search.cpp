@@ -47,9 +47,12 @@ struct pass_marks {
 }
 
 // Grows the window [s, s + L) in the candidate *sat (taking one from the pool
-// when there is none) and keeps it when it reaches the thresholds. The
-// extender is set up for windows of length L. Most windows are rejected, so only their part is inlined.
-[[gnu::always_inline]] static inline void try_window(CSearchController &ctl,
+// when there is none) and keeps it when it reaches the thresholds; false
+// when the work bound is exhausted by a kept repeat. Only the look-ahead
+// choices of kept repeats count: a rejected window's walk is bounded by its
+// unit length. The extender is set up for windows of length L. Most windows
+// are rejected, so only their part is inlined.
+[[gnu::always_inline]] static inline bool try_window(CSearchController &ctl,
                                                      imperfect_extender &extender, Csat *&sat,
                                                      const char *s, unsigned L,
                                                      pass_marks &marks,
@@ -61,8 +64,12 @@ struct pass_marks {
     sat = sat_alloc.get_new(s, s + L);
   extender.grow_window(*sat);
   trim_Ns(*sat);
-  if (reaches_thresholds(*sat))
-    keep_window(ctl, sat, marks, s, result);
+  if (!reaches_thresholds(*sat)) {
+    extender.explicit_steps = 0;
+    return true;
+  }
+  keep_window(ctl, sat, marks, s, result);
+  return ctl.charge_steps(extender.explicit_steps);
 }
 
 void CSearchController::complete_imperfect_search(FILE *)
@@ -99,9 +106,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
     if ((s - b) % 256 == 0 && progress_then_stop(1))
       break;
     deferred.bring_up_to(s - b);
-    if (anchor_seq.anchors[s - b] == 'a')
-      try_window(*this, extender, sat, s, 1, marks, result);
-    if (!charge_steps(extender.explicit_steps))
+    if (anchor_seq.anchors[s - b] == 'a' && !try_window(*this, extender, sat, s, 1, marks, result))
       break;
     ++s;
     s = past_N_run(s, e);
@@ -150,9 +155,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
       continue;
     }
     deferred.bring_up_to(s - b + L);
-    if (anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e))
-      try_window(*this, extender, sat, s, L, marks, result);
-    if (!charge_steps(extender.explicit_steps))
+    if (anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e) &&
+        !try_window(*this, extender, sat, s, L, marks, result))
       break;
     ++s;
     if (stops_at(s))

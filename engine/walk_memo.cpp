@@ -36,37 +36,51 @@ std::uint64_t mix(std::uint64_t x)
 
 } // namespace
 
-unsigned unit_classes::class_of(const char *b, unsigned L, unsigned &least)
+unit_classes::key unit_classes::key_of(const char *b, unsigned L)
 {
-  least = least_rotation(b, L);
+  const unsigned least = least_rotation(b, L);
   std::uint64_t h = L;
   for (unsigned k = 0; k < L; ++k)
     h = h * 1099511628211ull + static_cast<unsigned char>(b[(least + k) % L]);
-  h = mix(h);
+  return key{least, mix(h)};
+}
+
+int unit_classes::find(const char *b, unsigned L, const key &k) const
+{
+  if (by_hash.empty())
+    return -1;
+  for (std::size_t at = k.hash & (by_hash.size() - 1); by_hash[at];
+       at = (at + 1) & (by_hash.size() - 1)) {
+    const unit_class &c = classes[by_hash[at] - 1];
+    if (c.hash != k.hash || c.length != L)
+      continue;
+    unsigned i = 0;
+    while (i < L && c.unit[(c.least + i) % L] == b[(k.least + i) % L])
+      ++i;
+    if (i == L)
+      return static_cast<int>(by_hash[at] - 1);
+  }
+  return -1;
+}
+
+unsigned unit_classes::add(const char *b, unsigned L, const key &k)
+{
   if (by_hash.size() < 2 * classes.size() + 2) {
     std::size_t size = 16;
     while (size < 4 * classes.size() + 4)
       size *= 2;
     by_hash.assign(size, 0);
-    for (std::uint32_t k = 0; k < classes.size(); ++k) {
-      std::size_t at = classes[k].hash & (by_hash.size() - 1);
+    for (std::uint32_t c = 0; c < classes.size(); ++c) {
+      std::size_t at = classes[c].hash & (by_hash.size() - 1);
       while (by_hash[at])
         at = (at + 1) & (by_hash.size() - 1);
-      by_hash[at] = k + 1;
+      by_hash[at] = c + 1;
     }
   }
-  std::size_t at = h & (by_hash.size() - 1);
-  for (; by_hash[at]; at = (at + 1) & (by_hash.size() - 1)) {
-    const unit_class &c = classes[by_hash[at] - 1];
-    if (c.hash != h || c.length != L)
-      continue;
-    unsigned k = 0;
-    while (k < L && c.unit[(c.least + k) % L] == b[(least + k) % L])
-      ++k;
-    if (k == L)
-      return by_hash[at] - 1;
-  }
-  classes.push_back(unit_class{b, L, least, h});
+  std::size_t at = k.hash & (by_hash.size() - 1);
+  while (by_hash[at])
+    at = (at + 1) & (by_hash.size() - 1);
+  classes.push_back(unit_class{b, L, k.least, k.hash, {0, 0}});
   by_hash[at] = static_cast<std::uint32_t>(classes.size());
   return static_cast<unsigned>(classes.size() - 1);
 }

@@ -26,11 +26,21 @@ public:
     unsigned length;
     unsigned least;   // its least rotation starts here
     std::uint64_t hash;
+    // Walks of the class in each direction that reached the safe score.
+    unsigned walks[2];
   };
   std::vector<unit_class> classes;
 
-  // The class of the unit [b, b + L) and where its least rotation starts.
-  unsigned class_of(const char *b, unsigned L, unsigned &least);
+  // What identifies the unit [b, b + L) up to rotation: where its least
+  // rotation starts, and a hash of that rotation.
+  struct key {
+    unsigned least;
+    std::uint64_t hash;
+  };
+  static key key_of(const char *b, unsigned L);
+  // Its class, or -1 when none has been added.
+  int find(const char *b, unsigned L, const key &k) const;
+  unsigned add(const char *b, unsigned L, const key &k);
 
 private:
   std::vector<std::uint32_t> by_hash; // open addressing, class index + 1
