@@ -29,6 +29,7 @@ CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_)
     : seq_number(seq_number_), seq(seq_), exactSATList(sat_alloc), imperfectSATList(sat_alloc),
       step_budget(step_budget_for(seq_.seq.length))
 {
+  memos.node_cap = 4 * std::size_t(seq_.seq.length) + (std::size_t(1) << 22);
   if (!minScores_user)
     minScores_user = new_threshold_table(global_min_score, global_min_score_a, global_min_score_bx);
   if (!minLengths_user)

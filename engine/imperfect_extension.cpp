@@ -825,7 +825,7 @@ public:
     const walk_memo::step here{score, sat.mismatches, sat.insertions, sat.deletions, Ns};
     const std::int32_t J = tree->find(p, static_cast<std::uint32_t>(cls), phase);
     if (J < 0) {
-      if (!may_record || points_left == 0) {
+      if (!may_record || points_left == 0 || memos->full()) {
         end_chain(-1, walk_memo::step{});
         return;
       }

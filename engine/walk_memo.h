@@ -156,6 +156,11 @@ struct walk_memos {
   walk_memo forward, backward;
   // The consecutive points a walk has recorded and not yet added.
   std::vector<walk_memo::pending> chain;
+  // The most nodes the two forests may hold, which bounds their memory by
+  // the record's length; walks go on meeting remembered ones past it, but
+  // remember no more.
+  std::size_t node_cap = ~std::size_t(0);
+  bool full() const { return forward.nodes.size() + backward.nodes.size() + chain.size() >= node_cap; }
   void clear()
   {
     chain.clear();
