@@ -36,7 +36,7 @@ public:
     (void)sequence_length;
     return ~0ull;
 #else
-    return 12 * sequence_length + (1ull << 23);
+    return 12 * sequence_length + (1ull << 26);
 #endif
   }
   // Charges the choices an extender has made since the last charge; false
