@@ -74,9 +74,9 @@ cases=("CATTC 200000 80 20|" "CATTC 2000000 80 20|")
 [ $big = yes ] && cases+=("CATTC 20000000 80 20|")
 cases+=("AC 2000000 80 20|" "171 500000 30 0|-u 150 -U 200")
 for c in "${cases[@]}"; do
-  spec=${c%%|*}
+  array=${c%%|*}
   options=${c#*|}
-  "$scratch/satellite_array" $spec 20000 > "$scratch/array.fa"
+  "$scratch/satellite_array" $array 20000 > "$scratch/array.fa"
   bases=$(grep -v '^>' "$scratch/array.fa" | tr -d '\n' | wc -c)
   ordinary "$bases" "$scratch/ordinary.fa"
   for mode in imperfect extendExact; do
@@ -89,7 +89,7 @@ for c in "${cases[@]}"; do
     ratio() { awk -v a="$1" -v b="$2" 'BEGIN {print a / b}'; }
     printf '%-34s %-12s %11d %8s %9.2f %8.3f %9s %10s %9s\n' "ordinary $options" $mode "$bases" \
       "$o_status" "$o_secs" "$(rate "$o_secs")" "$o_mb" "" ""
-    printf '%-34s %-12s %11d %8s %9.2f %8.3f %9s %10.3f %9.2f\n' "array $spec $options" $mode \
+    printf '%-34s %-12s %11d %8s %9.2f %8.3f %9s %10.3f %9.2f\n' "array $array $options" $mode \
       "$bases" "$status" "$secs" "$(rate "$secs")" "$mb" "$(ratio "$o_secs" "$secs")" \
       "$(ratio "$mb" "$o_mb")"
   done
