@@ -770,7 +770,9 @@ public:
         safe(c.safe_score), unit_begin(c.unit_begin), L(static_cast<unsigned>(c.unit_length))
   {
     record_floor = safe;
-    if (CSearchController::minScores && CSearchController::minScores[L] > record_floor)
+    // The searches that remember walks grow units within the threshold tables.
+    if (memos && CSearchController::minScores && L <= global_max_unit_length &&
+        CSearchController::minScores[L] > record_floor)
       record_floor = CSearchController::minScores[L];
     if (memos) {
       tree = Fwd ? &memos->forward : &memos->backward;
