@@ -29,19 +29,18 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats()
     Csat &seed = **it;
     extender.grow(seed, b, e);
     trim_Ns(seed);
-    // Only the look-ahead choices of kept repeats count against the bound.
-    if (!reaches_thresholds(seed))
+    if (!reaches_thresholds(seed)) {
+      // Only the look-ahead choices of kept repeats count against the bound.
       extender.explicit_steps = 0;
-    else if (!charge_steps(extender.explicit_steps))
-      break;
-    if (reaches_thresholds(seed)) {
-      sort_alignment_events(seed);
-      auto next = std::next(it);
-      imperfectSATList.splice(imperfectSATList.end(), exactSATList, it);
-      it = next;
-    } else {
       it = exactSATList.remove_to_pool(it);
+      continue;
     }
+    if (!charge_steps(extender.explicit_steps))
+      break;
+    sort_alignment_events(seed);
+    auto next = std::next(it);
+    imperfectSATList.splice(imperfectSATList.end(), exactSATList, it);
+    it = next;
   }
   imperfectSATList.sort_by_position();
 }
