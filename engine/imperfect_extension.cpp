@@ -739,13 +739,6 @@ template <bool Fwd> class memo_walker
   std::int32_t chain_root = -1;
   walk_memo::step at_chain_root{};
 
-  static walk_memo::step change(const walk_memo::step &from, const walk_memo::step &to)
-  {
-    return walk_memo::step{to.score - from.score, to.mismatches - from.mismatches,
-                           to.insertions - from.insertions, to.deletions - from.deletions,
-                           to.Ns - from.Ns};
-  }
-
   void end_chain(std::int32_t join, const walk_memo::step &at_join)
   {
     std::vector<walk_memo::pending> &chain = memos->chain;
@@ -759,7 +752,7 @@ template <bool Fwd> class memo_walker
     const std::int32_t first = static_cast<std::int32_t>(tree->nodes.size());
     tree->add_chain(chain, join, at_join);
     if (chain_root >= 0)
-      tree->link(chain_root, first, change(at_chain_root, chain.front().at));
+      tree->link(chain_root, first, walk_memo::step::between(at_chain_root, chain.front().at));
     chain.clear();
     chain_root = -1;
   }
@@ -844,7 +837,7 @@ public:
     if (!memos->chain.empty())
       end_chain(J, here);
     else if (left_root >= 0)
-      tree->link(left_root, J, change(at_root, here));
+      tree->link(left_root, J, walk_memo::step::between(at_root, here));
     ++tree->joins;
     auto move_to = [&](std::int32_t v, const walk_memo::step &d) {
       const walk_memo::node &x = tree->nodes[v];

@@ -260,11 +260,8 @@ void walk_memo::add_chain(const std::vector<pending> &chain, std::int32_t join, 
     const std::int32_t v = static_cast<std::int32_t>(nodes.size());
     x.parent = x.up = v + 1;
     x.best = v;
-    if (k + 1 < chain.size()) {
-      const step &a = c.at, &b = chain[k + 1].at;
-      x.to_parent = step{b.score - a.score, b.mismatches - a.mismatches,
-                         b.insertions - a.insertions, b.deletions - a.deletions, b.Ns - a.Ns};
-    }
+    if (k + 1 < chain.size())
+      x.to_parent = step::between(c.at, chain[k + 1].at);
     x.span = x.to_parent;
     nodes.push_back(x);
   }
@@ -272,13 +269,8 @@ void walk_memo::add_chain(const std::vector<pending> &chain, std::int32_t join, 
   nodes[last].parent = nodes[last].up = -1;
   for (std::int32_t v = first; v <= last; ++v)
     insert(v);
-  if (join >= 0) {
-    const step &a = chain.back().at;
-    link(last, join,
-         step{at_join.score - a.score, at_join.mismatches - a.mismatches,
-              at_join.insertions - a.insertions, at_join.deletions - a.deletions,
-              at_join.Ns - a.Ns});
-  }
+  if (join >= 0)
+    link(last, join, step::between(chain.back().at, at_join));
 }
 
 std::int32_t walk_memo::first_below(std::int32_t v, std::int64_t floor)

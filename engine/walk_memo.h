@@ -53,6 +53,12 @@ public:
   struct step {
     std::int64_t score;
     std::uint32_t mismatches, insertions, deletions, Ns;
+    // The change from state a to state b.
+    static step between(const step &a, const step &b)
+    {
+      return step{b.score - a.score, b.mismatches - a.mismatches, b.insertions - a.insertions,
+                  b.deletions - a.deletions, b.Ns - a.Ns};
+    }
     void add(const step &o)
     {
       score += o.score;
