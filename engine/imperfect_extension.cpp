@@ -723,12 +723,17 @@ template <bool Fwd> class memo_walker
   const long long safe;
   const char *const unit_begin;
   const unsigned L;
+  const int mismatch_score, indel_score;
   // Only walks that come up to the repeat thresholds are remembered: a walk
   // below them is a rejected window's, and with long units the safe score
   // can lie below zero, where every window's walk would be kept.
   long long record_floor;
   int cls = -1;
-  unsigned least = 0;
+  // Walks are keyed by the unit's shortest period, the root: a walk of
+  // CATTCCATTC reads the same bases as one of CATTC and above the safe score
+  // makes the same choices, so the two share their remembered states.
+  unsigned root_length = 0;
+  unsigned least = 0; // where the root's least rotation starts
   bool keyed = false;
   unit_classes::key key{};
   bool recorded = false; // this point was added to the chain
@@ -757,10 +762,25 @@ template <bool Fwd> class memo_walker
     chain_root = -1;
   }
 
+  // The unit offset of a walk that has changed by d since it stood at
+  // offset: every match, mismatch, deletion and admitted N consumes one
+  // unit base. A node keeps only its phase in the root, which does not tell
+  // where in a longer unit the walk stands.
+  unsigned cursor_after(unsigned offset, const walk_memo::step &d) const
+  {
+    const long long edits = static_cast<long long>(d.mismatches) * mismatch_score +
+                            static_cast<long long>(d.insertions + d.deletions) * indel_score;
+    const unsigned long long consumed =
+        static_cast<unsigned long long>(d.score - edits) + d.mismatches + d.deletions + d.Ns;
+    const unsigned k = static_cast<unsigned>(consumed % L);
+    return Fwd ? (offset + k) % L : (offset + L - k) % L;
+  }
+
 public:
   memo_walker(const imperfect_extender &c, const Csat &sat)
       : memos(sat.recursion_depth == 0 && c.safe_score != LLONG_MAX ? c.memos : nullptr),
-        safe(c.safe_score), unit_begin(c.unit_begin), L(static_cast<unsigned>(c.unit_length))
+        safe(c.safe_score), unit_begin(c.unit_begin), L(static_cast<unsigned>(c.unit_length)),
+        mismatch_score(c.mismatch), indel_score(c.indel)
   {
     record_floor = safe;
     // The searches that remember walks grow units within the threshold tables.
@@ -802,9 +822,10 @@ public:
     }
     const bool may_record = score >= record_floor;
     if (!keyed) {
-      key = unit_classes::key_of(unit_begin, L);
+      root_length = unit_classes::shortest_period(unit_begin, L);
+      key = unit_classes::key_of(unit_begin, root_length);
       least = key.least;
-      cls = memos->units.find(unit_begin, L, key);
+      cls = memos->units.find(unit_begin, root_length, key);
       keyed = true;
       if (cls >= 0 && memos->units.classes[cls].walks[Fwd]++ == 0)
         points_left = first_walk_points;
@@ -812,11 +833,12 @@ public:
     if (cls < 0) {
       if (!may_record)
         return;
-      cls = static_cast<int>(memos->units.add(unit_begin, L, key));
+      cls = static_cast<int>(memos->units.add(unit_begin, root_length, key));
       memos->units.classes[cls].walks[Fwd] = 1;
       points_left = first_walk_points;
     }
-    const unsigned phase = (static_cast<unsigned>(u - unit_begin) + L - least) % L;
+    const unsigned offset = static_cast<unsigned>(u - unit_begin);
+    const unsigned phase = (offset % root_length + root_length - least) % root_length;
     const walk_memo::step here{score, sat.mismatches, sat.insertions, sat.deletions, Ns};
     const std::int32_t J = tree->find(p, static_cast<std::uint32_t>(cls), phase);
     if (J < 0) {
@@ -840,9 +862,8 @@ public:
       tree->link(left_root, J, walk_memo::step::between(at_root, here));
     ++tree->joins;
     auto move_to = [&](std::int32_t v, const walk_memo::step &d) {
-      const walk_memo::node &x = tree->nodes[v];
-      p = x.pos;
-      u = unit_begin + (x.phase + least) % L;
+      p = tree->nodes[v].pos;
+      u = unit_begin + cursor_after(offset, d);
       score = static_cast<int>(here.score + d.score);
       Ns = here.Ns + d.Ns;
       sat.mismatches = here.mismatches + d.mismatches;

@@ -1,6 +1,7 @@
 #include "walk_memo.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -43,6 +44,14 @@ unit_classes::key unit_classes::key_of(const char *b, unsigned L)
   for (unsigned k = 0; k < L; ++k)
     h = h * 1099511628211ull + static_cast<unsigned char>(b[(least + k) % L]);
   return key{least, mix(h)};
+}
+
+unsigned unit_classes::shortest_period(const char *b, unsigned L)
+{
+  for (unsigned p = 1; p < L; ++p)
+    if (L % p == 0 && std::memcmp(b, b + p, L - p) == 0)
+      return p;
+  return L;
 }
 
 int unit_classes::find(const char *b, unsigned L, const key &k) const

@@ -38,6 +38,9 @@ public:
     std::uint64_t hash;
   };
   static key key_of(const char *b, unsigned L);
+  // The shortest p that divides L and repeats through the unit [b, b + L):
+  // its root, of which it is L / p copies.
+  static unsigned shortest_period(const char *b, unsigned L);
   // Its class, or -1 when none has been added.
   int find(const char *b, unsigned L, const key &k) const;
   unsigned add(const char *b, unsigned L, const key &k);

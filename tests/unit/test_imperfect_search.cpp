@@ -46,7 +46,9 @@ protected:
     list found;
     for (const Csat *s : ctl.imperfectSATList)
       found.push_back("L" + std::to_string(s->unit_length()) + "@" +
-                      std::to_string(s->unit_begin - r.begin()) + " " + summary(*s, r.begin()));
+                      std::to_string(s->unit_begin - r.begin()) + " " + summary(*s, r.begin()) +
+                      " cursors " + std::to_string(s->unit_cursor_left - s->unit_begin) + "," +
+                      std::to_string(s->unit_cursor_right - s->unit_begin));
     return found;
   }
 
@@ -225,6 +227,36 @@ TEST_F(ImperfectSearchTest, RememberedWalksGiveThePlainWalksRepeatsOnLongArrays)
     }
   }
   EXPECT_GT(joins, 2000u) << joins << ": too few walks met a remembered one to test the paths";
+}
+
+// A walk of a unit made of copies of a shorter root (CATTCCATTC) shares the
+// remembered states of the root's walks; where it leaves a path, its cursor
+// must stand where the plain walk's would in the longer unit, or the
+// alignment is printed from the wrong unit base.
+TEST_F(ImperfectSearchTest, WalksOfAUnitsMultiplesJoinItsRememberedWalksWithTheirOwnCursor)
+{
+  std::mt19937 rng(515);
+  std::size_t multiples = 0;
+  for (int round = 0; round < 40; ++round) {
+    init_param();
+    draw_alignment_options(rng);
+    global_maximum_scorereduction = infinite_score_reduction;
+    const unsigned root = 1 + rng() % 5;
+    global_min_unit_length = 1;
+    global_max_unit_length = root * (2 + rng() % 3);
+    const std::string s = random_bases(rng, rng() % 2 ? 50 : 0) +
+                          planted_repeat(rng, random_bases(rng, root), 900 / root, 8 + rng() % 15) +
+                          random_bases(rng, rng() % 2 ? 50 : 0);
+    for (int mode = 1; mode <= 2; ++mode) {
+      SCOPED_TRACE("round " + std::to_string(round) + " mode " + std::to_string(mode));
+      const list plain = search(s, mode, false);
+      const list remembered = search(s, mode, true);
+      ASSERT_EQ(plain, remembered);
+      for (const std::string &f : remembered)
+        multiples += std::stoul(f.substr(1)) > root;
+    }
+  }
+  EXPECT_GT(multiples, 40u) << "too few repeats of a multiple of the root to test its cursor";
 }
 
 // The searches grow candidates with the set-up for a whole pass; the fast way
