@@ -119,6 +119,9 @@ int torvix_main(int argc, char **argv)
     return result;
   }
 
+  const search_setup setup = search_setup::from_parameters();
+  Csat_garbagecollector pool;
+
   if (CFile::is_standard_input(global_input_filename))
     input.open_standard_input();
   else
@@ -167,7 +170,7 @@ int torvix_main(int argc, char **argv)
 
     report_status(counter, record.name.c_str(), global_min_unit_length, 'r');
     update_report_time();
-    if (!analyse_record(counter, record, files))
+    if (!analyse_record(counter, record, files, setup, pool))
       return search_abandoned(record);
   }
   input.close();

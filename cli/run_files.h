@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/Csat.h"
+#include "engine/search_observer.h"
+#include "engine/search_setup.h"
 #include "input/CFile.h"
 #include "input/CSequence_Mol.h"
 
@@ -62,6 +65,17 @@ void read_record(CFile &input, CSequence_Mol &record);
 // Searches the record in the mode in force, filters and reports it, and
 // writes it masked when asked. False when the search had to be abandoned
 // (see CSearchController::step_budget); nothing is written then.
-bool analyse_record(unsigned record_number, CSequence_Mol &record, run_files &files);
+bool analyse_record(unsigned record_number, CSequence_Mol &record, run_files &files,
+                    const search_setup &setup, Csat_garbagecollector &pool);
+
+// The searches' progress and stop requests through the program's console layer.
+class console_observer : public search_observer
+{
+public:
+  bool progress_due() override;
+  void progress(unsigned record, const char *name, unsigned unit_length, char state) override;
+  bool stop_requested() override;
+  void message(const char *text) override;
+};
 
 #endif

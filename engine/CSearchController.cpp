@@ -1,62 +1,18 @@
 #include "CSearchController.h"
 
-#include <cmath>
 #include <vector>
 
 #include "params/global-types-and-parameters.h"
 
-int *CSearchController::minScores_user = nullptr;
-int *CSearchController::minLengths_user = nullptr;
-int *CSearchController::minScores_intern = nullptr;
-int *CSearchController::minLengths_intern = nullptr;
-int *CSearchController::minScores = nullptr;
-int *CSearchController::minLengths = nullptr;
+silent_observer CSearchController::quiet;
 
-// max(floor_value, ceil(a + L * b)) for every unit length, in single precision
-// as the options are stored.
-static int *new_threshold_table(int floor_value, int a, float b)
-{
-  int *t = new int[global_max_unit_length + 1];
-  for (unsigned L = 0; L <= global_max_unit_length; ++L) {
-    float sum = static_cast<float>(a) + static_cast<float>(L) * b;
-    int v = static_cast<int>(ceilf(sum));
-    t[L] = v < floor_value ? floor_value : v;
-  }
-  return t;
-}
-
-CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_)
-    : seq_number(seq_number_), seq(seq_), exactSATList(sat_alloc), imperfectSATList(sat_alloc),
-      step_budget(step_budget_for(seq_.seq.length))
+CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_,
+                                     const search_setup &setup_, Csat_garbagecollector &pool_,
+                                     search_observer &observer_)
+    : seq_number(seq_number_), seq(seq_), setup(setup_), pool(pool_), observer(observer_),
+      exactSATList(pool_), imperfectSATList(pool_), step_budget(step_budget_for(seq_.seq.length))
 {
   memos.node_cap = 4 * std::size_t(seq_.seq.length) + (std::size_t(1) << 22);
-  if (!minScores_user)
-    minScores_user = new_threshold_table(global_min_score, global_min_score_a, global_min_score_bx);
-  if (!minLengths_user)
-    minLengths_user =
-        new_threshold_table(global_min_length, global_min_length_a, global_min_length_bx);
-  if (!minScores_intern) {
-    minScores_intern = new int[global_max_unit_length + 1];
-    for (unsigned L = 0; L <= global_max_unit_length; ++L)
-      minScores_intern[L] = L < 4 ? 4 : static_cast<int>(L);
-  }
-  if (!minLengths_intern) {
-    minLengths_intern = new int[global_max_unit_length + 1];
-    for (unsigned L = 0; L <= global_max_unit_length; ++L)
-      minLengths_intern[L] = 0;
-  }
-  minScores = minScores_user;
-  minLengths = minLengths_user;
-}
-
-void CSearchController::reset_minimum_arrays()
-{
-  delete[] minScores_user;
-  delete[] minLengths_user;
-  delete[] minScores_intern;
-  delete[] minLengths_intern;
-  minScores_user = minLengths_user = minScores_intern = minLengths_intern = nullptr;
-  minScores = minLengths = nullptr;
 }
 
 CsatContainer *CSearchController::search_filter_and_report(FILE *output)
@@ -113,16 +69,16 @@ void CSearchController::maskSATList(CsatContainer &list)
 
 bool CSearchController::stop_here(unsigned L)
 {
-  if (!stop_requested())
+  if (!observer.stop_requested())
     return false;
-  report_status(seq_number, seq.name.c_str(), L, 'a');
+  observer.progress(seq_number, seq.name.c_str(), L, 'a');
   return true;
 }
 
 bool CSearchController::progress_then_stop(unsigned L)
 {
-  if (!check_report_status())
+  if (!observer.progress_due())
     return false;
-  report_status(seq_number, seq.name.c_str(), L, 'r');
+  observer.progress(seq_number, seq.name.c_str(), L, 'r');
   return stop_here(L);
 }

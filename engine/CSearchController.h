@@ -1,6 +1,7 @@
 // The search of one FASTA record: its two result lists, the three search
-// modes, the filters, the report and the masking; and the process-wide
-// per-unit-length threshold tables.
+// modes, the filters, the report and the masking. Everything it changes is
+// its own or its caller's (the record, the pool of repeat records, the
+// observer); the set-up of the run is shared and read only.
 #ifndef TORVIX_ENGINE_CSEARCHCONTROLLER_H
 #define TORVIX_ENGINE_CSEARCHCONTROLLER_H
 
@@ -9,6 +10,8 @@
 
 #include "CAnchorSeq.h"
 #include "Csat.h"
+#include "search_observer.h"
+#include "search_setup.h"
 #include "walk_memo.h"
 #include "input/CSequence_Mol.h"
 
@@ -17,6 +20,9 @@ class CSearchController
 public:
   unsigned seq_number;
   CSequence_Mol &seq;
+  const search_setup &setup;
+  Csat_garbagecollector &pool;
+  search_observer &observer;
   CsatContainer exactSATList;
   CsatContainer imperfectSATList;
 
@@ -62,21 +68,13 @@ public:
   // Writes out the events still held as paths of the repeats in list.
   void write_out_events(std::list<Csat *> &list);
 
-  // Thresholds per unit length 0 .. global_max_unit_length, built by the first
-  // controller of the process from the options then in force.
-  static int *minScores_user;
-  static int *minLengths_user;
-  static int *minScores_intern; // seeds of the extend-exact mode: max(4, unit length)
-  static int *minLengths_intern;
-  static int *minScores;        // the active pair
-  static int *minLengths;
-
-  CSearchController(unsigned seq_number, CSequence_Mol &seq);
+  CSearchController(unsigned seq_number, CSequence_Mol &seq, const search_setup &setup,
+                    Csat_garbagecollector &pool, search_observer &observer = quiet);
   ~CSearchController() = default; // imperfectSATList, then exactSATList, back to the pool
   CSearchController(const CSearchController &) = delete;
   CSearchController &operator=(const CSearchController &) = delete;
 
-  static void reset_minimum_arrays();
+  static silent_observer quiet;
 
   // Search modes.
   // The searches hear the stop button right after a progress report and
@@ -84,7 +82,11 @@ public:
   bool progress_then_stop(unsigned L);
   bool stop_here(unsigned L);
 
+  // With the user's thresholds, or with the table pair given (the seeds of
+  // the extend-exact mode); the report's perfection test always uses the
+  // user's.
   void exact_search_2();
+  void exact_search_2(const threshold_tables &active);
   void search_exact_and_extend_to_imperfect_repeats();
   void complete_imperfect_search(FILE *out);
   void unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_seq, std::list<Csat *> &result);

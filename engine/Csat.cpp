@@ -5,8 +5,6 @@
 #include "params/exit_status.h"
 #include "params/global-types-and-parameters.h"
 
-Csat_garbagecollector sat_alloc;
-
 float Csat::perfection() const
 {
   const int ln = normalised_length();

@@ -93,8 +93,8 @@ public:
 
 bool lessThan_sat(const Csat *a, const Csat *b);
 
-// The process-wide pool of free repeat records. The record returned last is
-// handed out first, which keeps the working set small.
+// A pool of free repeat records, one per thread that searches. The record
+// returned last is handed out first, which keeps the working set small.
 class Csat_garbagecollector
 {
 public:
@@ -110,8 +110,6 @@ public:
   size_t size() const { return free_list.size(); }
 };
 
-extern Csat_garbagecollector sat_alloc;
-
 class CBasicSatContainer : public std::list<Csat *>
 {
 public:
@@ -126,7 +124,7 @@ class CsatContainer : public CBasicSatContainer
 {
 public:
   Csat_garbagecollector *pool;
-  explicit CsatContainer(Csat_garbagecollector &p = sat_alloc) : pool(&p) {}
+  explicit CsatContainer(Csat_garbagecollector &p) : pool(&p) {}
   ~CsatContainer();
   // Gives the record at it back to the pool; returns the next position.
   iterator remove_to_pool(iterator it)

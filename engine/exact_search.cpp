@@ -86,8 +86,14 @@ void extend_exact(Csat &c, const char *seq_begin, const char *seq_end, unsigned 
 
 } // namespace
 
-void CSearchController::exact_search_2()
+void CSearchController::exact_search_2() { exact_search_2(setup.user); }
+
+void CSearchController::exact_search_2(const threshold_tables &active)
 {
+  const int *const minScores = active.scores.data();
+  const int *const minLengths = active.lengths.data();
+  const int *const minScores_user = setup.user.scores.data();
+  const int *const minLengths_user = setup.user.lengths.data();
   const char *const seq_begin = seq.seq.data;
   const char *const seq_end = seq_begin + seq.seq.length;
   const unsigned max_N_run = global_Ns_allowed_in_a_row > 0 && !global_treat_Ns_as_missense
@@ -101,7 +107,7 @@ void CSearchController::exact_search_2()
     if (candidate)
       candidate->init(b, e);
     else
-      candidate = sat_alloc.get_new(b, e);
+      candidate = pool.get_new(b, e);
     return *candidate;
   };
   auto keep_candidate = [&]() {
@@ -190,6 +196,6 @@ void CSearchController::exact_search_2()
   }
 
   if (candidate)
-    sat_alloc.push_back(candidate);
+    pool.push_back(candidate);
   exactSATList.sort_by_position();
 }

@@ -5,31 +5,22 @@
 #include "CSearchController.h"
 #include "imperfect_candidate.h"
 #include "imperfect_extension.h"
-#include "params/global-types-and-parameters.h"
 
 void CSearchController::search_exact_and_extend_to_imperfect_repeats()
 {
-  general_PrintMessage(stderr, "  Searching for exact repeats.\n");
-  std::fflush(stderr);
-  // Short exact stretches are worth extending: a seed need not reach the
-  // user's thresholds before its mismatches and indels are taken in.
-  minScores = minScores_intern;
-  minLengths = minLengths_intern;
-  exact_search_2();
-  minScores = minScores_user;
-  minLengths = minLengths_user;
+  observer.message("  Searching for exact repeats.\n");
+  exact_search_2(setup.intern);
 
-  general_PrintMessage(stderr, "  Extend exact to imperfect repeats.\n");
-  std::fflush(stderr);
+  observer.message("  Extend exact to imperfect repeats.\n");
   const char *const b = seq.seq.data;
   const char *const e = b + seq.seq.length;
-  imperfect_extender extender;
+  imperfect_extender extender(setup);
   extender.memos = remember_walks ? &memos : nullptr;
   for (auto it = exactSATList.begin(); it != exactSATList.end();) {
     Csat &seed = **it;
     extender.grow(seed, b, e);
     trim_Ns(seed);
-    if (!reaches_thresholds(seed)) {
+    if (!reaches_thresholds(seed, setup.user)) {
       // Only the look-ahead choices of kept repeats count against the bound.
       extender.explicit_steps = 0;
       it = exactSATList.remove_to_pool(it);

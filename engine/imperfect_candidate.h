@@ -25,12 +25,11 @@ inline void trim_Ns(Csat &sat)
   }
 }
 
-// Score and normalised length against the active threshold tables.
-inline bool reaches_thresholds(const Csat &sat)
+// Score and normalised length against the threshold tables given.
+inline bool reaches_thresholds(const Csat &sat, const threshold_tables &t)
 {
   const unsigned L = sat.unit_length();
-  return sat.score >= CSearchController::minScores[L] &&
-         sat.normalised_length() >= CSearchController::minLengths[L];
+  return sat.score >= t.scores[L] && sat.normalised_length() >= t.lengths[L];
 }
 
 // Events still held as paths join them, in order, when they are written out.

@@ -9,20 +9,17 @@
 #include <cstring>
 
 #include "CSearchController.h"
-#include "params/global-types-and-parameters.h"
 
 // The look-ahead compares eight bases at a time and finds the first that
 // differs by the lowest set bit: bytes must be stored least significant first.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian byte order expected");
 
-imperfect_extender::imperfect_extender()
-    : mismatch(global_mismatch_score), indel(global_indel_score),
-      prefer(global_prefer_longer_repeat),
-      max_depth(static_cast<unsigned>(global_maximum_recursion_depth)),
-      Ns_allowed(global_treat_Ns_as_missense || global_Ns_allowed_in_a_row <= 0
-                     ? 0u
-                     : static_cast<unsigned>(global_Ns_allowed_in_a_row)),
-      reduction(global_maximum_scorereduction)
+imperfect_extender::imperfect_extender(const search_setup &setup)
+    : mismatch(setup.extension.mismatch), indel(setup.extension.indel),
+      prefer(setup.extension.prefer), max_depth(setup.extension.max_depth),
+      Ns_allowed(setup.extension.Ns_allowed), reduction(setup.extension.reduction),
+      min_scores(setup.user.scores.data()),
+      min_scores_size(static_cast<unsigned>(setup.user.scores.size()))
 {
 }
 
@@ -784,9 +781,8 @@ public:
   {
     record_floor = safe;
     // The searches that remember walks grow units within the threshold tables.
-    if (memos && CSearchController::minScores && L <= global_max_unit_length &&
-        CSearchController::minScores[L] > record_floor)
-      record_floor = CSearchController::minScores[L];
+    if (memos && L < c.min_scores_size && c.min_scores[L] > record_floor)
+      record_floor = c.min_scores[L];
     if (memos) {
       tree = Fwd ? &memos->forward : &memos->backward;
       // The best of equal scores is the later one unless shorter repeats
@@ -1079,10 +1075,11 @@ template <bool Fwd> void extend_imperfect(imperfect_extender &c, Csat &sat, cons
 // The look-ahead from a given node; the threshold follows the best score the
 // look-ahead reaches, as in the walk.
 template <bool Fwd>
-int look_ahead(const char *s, const char *u, const char *unit_begin, const char *unit_end,
-               int score, int unit_length, unsigned depth, const char *limit, int best)
+int look_ahead(const search_setup &setup, const char *s, const char *u, const char *unit_begin,
+               const char *unit_end, int score, int unit_length, unsigned depth,
+               const char *limit, int best)
 {
-  imperfect_extender c;
+  imperfect_extender c(setup);
   c.set_unit_length(unit_length);
   c.unit_begin = unit_begin;
   c.unit_end = unit_end;
@@ -1164,12 +1161,12 @@ void imperfect_extender::grow_window(Csat &sat)
 
 void CSearchController::extend_imperfect_forward(Csat &sat, const char *stop)
 {
-  imperfect_extender().forward(sat, stop);
+  imperfect_extender(setup).forward(sat, stop);
 }
 
 void CSearchController::extend_imperfect_backward(Csat &sat, const char *stop)
 {
-  imperfect_extender().backward(sat, stop);
+  imperfect_extender(setup).backward(sat, stop);
 }
 
 int CSearchController::extend_imperfect_forward_leap_ahead(const char *s, const char *u,
@@ -1178,7 +1175,7 @@ int CSearchController::extend_imperfect_forward_leap_ahead(const char *s, const 
                                                            int unit_length, unsigned depth,
                                                            const char *stop, int best)
 {
-  return look_ahead<true>(s, u, unit_begin, unit_end, score, unit_length, depth, stop, best);
+  return look_ahead<true>(setup, s, u, unit_begin, unit_end, score, unit_length, depth, stop, best);
 }
 
 int CSearchController::extend_imperfect_backward_leap_ahead(const char *s, const char *u,
@@ -1187,6 +1184,6 @@ int CSearchController::extend_imperfect_backward_leap_ahead(const char *s, const
                                                             int unit_length, unsigned depth,
                                                             const char *stop, int best)
 {
-  return look_ahead<false>(s, u, unit_begin, unit_end, score, unit_length, depth, stop + 1,
+  return look_ahead<false>(setup, s, u, unit_begin, unit_end, score, unit_length, depth, stop + 1,
                            best);
 }

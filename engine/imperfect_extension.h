@@ -6,14 +6,15 @@
 #define TORVIX_ENGINE_IMPERFECT_EXTENSION_H
 
 #include "Csat.h"
+#include "search_setup.h"
 #include "walk_memo.h"
 #include "input/growable.h"
 
 class imperfect_extender
 {
 public:
-  // Takes the alignment options in force from the global parameters.
-  imperfect_extender();
+  // Takes the alignment options and the user's score thresholds of the run.
+  explicit imperfect_extender(const search_setup &setup);
 
   // The same as CSearchController::extend_imperfect_forward and _backward.
   void forward(Csat &sat, const char *stop);
@@ -43,6 +44,9 @@ public:
   unsigned max_depth;
   unsigned Ns_allowed; // 0 when no N is admitted
   long long reduction;
+  // The user's minimum score per unit length 0 .. min_scores_size - 1.
+  const int *min_scores;
+  unsigned min_scores_size;
 
   // For the unit length L in force: while the threshold sits at its floor
   // -L - prefer, an option is eligible exactly when the score is above its

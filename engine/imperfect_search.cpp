@@ -61,10 +61,10 @@ struct pass_marks {
   if (sat)
     sat->init(s, s + L);
   else
-    sat = sat_alloc.get_new(s, s + L);
+    sat = ctl.pool.get_new(s, s + L);
   extender.grow_window(*sat);
   trim_Ns(*sat);
-  if (!reaches_thresholds(*sat)) {
+  if (!reaches_thresholds(*sat, ctl.setup.user)) {
     extender.explicit_steps = 0;
     return true;
   }
@@ -96,7 +96,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   const char *const b = seq.seq.data;
   const char *const e = b + seq.seq.length;
   const char *s = past_N_run(b, e);
-  imperfect_extender extender;
+  imperfect_extender extender(setup);
   extender.start_windows(1, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
   deferred_marks deferred(anchor_seq, memos);
@@ -113,7 +113,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   }
   deferred.finish_pass();
   if (sat)
-    sat_alloc.push_back(sat);
+    pool.push_back(sat);
 }
 
 void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnchorSeq &anchor_seq,
@@ -127,7 +127,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
     return;
   if (progress_then_stop(L))
     return;
-  imperfect_extender extender;
+  imperfect_extender extender(setup);
   extender.start_windows(L, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
   deferred_marks deferred(anchor_seq, memos);
@@ -164,5 +164,5 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   }
   deferred.finish_pass();
   if (sat)
-    sat_alloc.push_back(sat);
+    pool.push_back(sat);
 }

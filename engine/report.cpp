@@ -66,11 +66,11 @@ void Csat::print_repeat_name(FILE *out) const
     std::fprintf(out, "%5d-nucleotide", L);
 }
 
-// Names above six bases are formatted into one shared buffer, valid until
-// the next call.
+// Names above six bases are formatted into a buffer of the calling thread,
+// valid until its next call.
 const char *Csat::get_repeat_name() const
 {
-  static char long_name[32];
+  thread_local char long_name[32];
   const int L = static_cast<int>(unit_end - unit_begin);
   if (L >= 0 && L <= 6)
     return REPEAT_NAMES[L];

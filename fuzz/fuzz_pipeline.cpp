@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
   if (size < option_bytes)
     return 0;
   choose_options(data);
-  CSearchController::reset_minimum_arrays();
+  const search_setup setup = search_setup::from_parameters();
 
   static const std::string path = "/tmp/torvix-fuzz-pipeline-" + std::to_string(getpid()) + ".fa";
   FILE *f = std::fopen(path.c_str(), "wb");
@@ -99,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
   // One reader and one record for all inputs, as in a run.
   static CFile in;
   static CSequence_Mol record;
+  static Csat_garbagecollector pool;
   in.open(path.c_str());
   unsigned counter = 0;
   while (!in.eof()) {
@@ -111,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ++counter;
     if (counter < global_sequence_from || counter > global_sequence_to)
       continue;
-    CSearchController controller(counter, record);
+    CSearchController controller(counter, record, setup, pool);
     CsatContainer *reported = controller.search_filter_and_report(sink);
     if (!reported)
       continue;

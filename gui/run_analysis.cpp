@@ -154,7 +154,8 @@ int main_torvix(int, char **, CRunAnalysis *run)
   torvix_welcome(stderr);
 
   get_GUI_parameter_values();
-  CSearchController::reset_minimum_arrays();
+  const search_setup setup = search_setup::from_parameters();
+  Csat_garbagecollector pool;
   reset_run_status();
 
   input.open(global_input_filename.c_str());
@@ -215,7 +216,7 @@ int main_torvix(int, char **, CRunAnalysis *run)
       report_status(counter, record.name.c_str(), global_min_unit_length, 'r');
       update_report_time();
     }
-    if (!analyse_record(counter, record, files))
+    if (!analyse_record(counter, record, files, setup, pool))
       return fail_on_file(status_search_abandoned,
                           "Sorry! This sequence holds imperfect tandem repeats too long for this "
                           "search mode: its work grows with the square of their length. Nothing "

@@ -1,10 +1,5 @@
 #include "global-types-and-parameters.h"
 
-#include <cstdlib>
-
-#include "exit_status.h"
-#include "input/growable.h"
-
 std::string global_input_filename;
 std::string global_output_filename;
 std::string global_masked_filename;
@@ -76,12 +71,6 @@ void init_param()
   global_mask_lower = false;
   global_gaps_to_Ns = false;
   global_QUARN_run = false;
-}
-
-void abort_on_failed_realloc()
-{
-  std::fputs("Program aborded due to failed realloc!\n", stderr);
-  std::exit(exit_failed_realloc);
 }
 
 void PrintMessage(FILE *f, const char *s1) { std::fputs(s1, f); }

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-static char number_buffer[50];
+// One per thread: records reported on several threads format numbers at once.
+static thread_local char number_buffer[50];
 
 const char *number2str(float x)
 {

@@ -1,6 +1,6 @@
-// Every engine test starts from the default parameters and from threshold
-// tables built from them, whatever the tests before it changed, and has a
-// record to search or report.
+// Every engine test starts from the default parameters, whatever the tests
+// before it changed, and has a record to search or report, and the set-up
+// and pool that its controllers need.
 #ifndef TORVIX_TESTS_ENGINE_TEST_H
 #define TORVIX_TESTS_ENGINE_TEST_H
 
@@ -14,12 +14,22 @@
 class EngineTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
+  void SetUp() override { init_param(); }
+
+  // The set-up of a run under the options in force now, as a run builds it
+  // once its options are read; a controller made before the next call reads
+  // it.
+  static const search_setup &setup_now()
   {
-    init_param();
-    CSearchController::reset_minimum_arrays();
+    static search_setup setup;
+    setup = search_setup::from_parameters();
+    return setup;
   }
-  void TearDown() override { CSearchController::reset_minimum_arrays(); }
+  static Csat_garbagecollector &test_pool()
+  {
+    static Csat_garbagecollector pool;
+    return pool;
+  }
 
   CSequence_Mol record;
 

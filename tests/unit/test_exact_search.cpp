@@ -73,14 +73,9 @@ TEST_F(ExactSearchTest, EachPerfectRepeatIsFoundOnceInPositionOrder)
     init_param();
     if (row.options)
       row.options();
-    CSearchController::reset_minimum_arrays();
     load(row.seq);
-    CSearchController c(1, record);
-    if (row.seed_tables) {
-      CSearchController::minScores = CSearchController::minScores_intern;
-      CSearchController::minLengths = CSearchController::minLengths_intern;
-    }
-    c.exact_search_2();
+    CSearchController c(1, record, setup_now(), test_pool());
+    c.exact_search_2(row.seed_tables ? c.setup.intern : c.setup.user);
     list got;
     for (const Csat *s : c.exactSATList) {
       got.push_back(

@@ -40,7 +40,7 @@ TEST_F(FiltersTest, FiltersKeepTheRightRecordsAndReturnTheOthersToThePool)
        "AB", "C", true, 0, 0, 90},
   };
   static const char seq[64] = {};
-  CSearchController c(1, record);
+  CSearchController c(1, record, setup_now(), test_pool());
   for (const auto &row : rows) {
     global_N_and_perfection_mode = row.mode;
     global_min_perfection = row.min_perfection;

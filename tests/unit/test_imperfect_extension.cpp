@@ -28,7 +28,7 @@ protected:
   static std::string extend(const std::string &bases, long offset, unsigned L)
   {
     tight_record r(bases);
-    CSearchController ctl(1, r.mol);
+    CSearchController ctl(1, r.mol, setup_now(), test_pool());
     Csat sat;
     sat.init(r.begin() + offset, r.begin() + offset + L);
     ctl.extend_imperfect_forward(sat, r.end());
@@ -43,7 +43,7 @@ protected:
   {
     global_maximum_scorereduction = reduction;
     tight_record r(fwd ? s : std::string(s.rbegin(), s.rend()));
-    CSearchController ctl(1, r.mol);
+    CSearchController ctl(1, r.mol, setup_now(), test_pool());
     Csat a;
     a.init(fwd ? r.begin() : r.end() - L, fwd ? r.begin() + L : r.end());
     a.recursion_depth = start_depth;
@@ -183,7 +183,7 @@ TEST_F(ImperfectExtensionTest, LookAheadValueHonoursDepthBeyondEightBitsBestScor
     init_param();
     row.set();
     tight_record r(row.bases);
-    CSearchController ctl(1, r.mol);
+    CSearchController ctl(1, r.mol, setup_now(), test_pool());
     const char *b = r.begin(), *s = b + row.s, *u = b + row.u, *ub = b + row.ub, *ue = b + row.ue;
     const int L = static_cast<int>(row.ue - row.ub);
     const int got = row.fwd ? ctl.extend_imperfect_forward_leap_ahead(

@@ -23,24 +23,24 @@ class ImperfectSearchTest : public EngineTest
 protected:
   // The records the search of mode 1 (extendExact) or 2 (imperfect) leaves in
   // its list, in list order, each as "Lunit length@unit offset summary";
-  // messages holds what it wrote to standard error. With remember false
+  // messages holds the console texts it gave its observer. With remember false
   // every walk is aligned in full; joins counts the walks that took a
   // remembered path.
   list search(const std::string &bases, int mode, bool remember = true)
   {
     tight_record r(bases);
-    CSearchController::reset_minimum_arrays(); // tables sized by the options in force
-    CSearchController ctl(1, r.mol);
+    struct : silent_observer {
+      std::string texts;
+      void message(const char *text) override { texts += text; }
+    } observer;
+    CSearchController ctl(1, r.mol, setup_now(), test_pool(), observer);
     ctl.remember_walks = remember;
-    testing::internal::CaptureStderr();
     if (mode == 1)
       ctl.search_exact_and_extend_to_imperfect_repeats();
     else
       ctl.complete_imperfect_search(stdout);
-    messages = testing::internal::GetCapturedStderr();
+    messages = observer.texts;
     EXPECT_TRUE(ctl.exactSATList.empty());
-    EXPECT_EQ(CSearchController::minScores_user, CSearchController::minScores);
-    EXPECT_EQ(CSearchController::minLengths_user, CSearchController::minLengths);
     joins += ctl.memos.forward.joins + ctl.memos.backward.joins;
     ctl.write_out_events(ctl.imperfectSATList);
     list found;
@@ -179,7 +179,7 @@ TEST_F(ImperfectSearchTest, ExhaustedBudgetAbandonsTheRecordWithoutTraceAndRealS
     global_search_mode = mode;
     auto run = [&](unsigned long long budget, bool abandon) {
       return captured_output([&](FILE *out) {
-        CSearchController c(1, r.mol);
+        CSearchController c(1, r.mol, setup_now(), test_pool());
         if (budget)
           c.step_budget = budget;
         EXPECT_EQ(abandon, c.search_filter_and_report(out) == nullptr);
@@ -192,7 +192,7 @@ TEST_F(ImperfectSearchTest, ExhaustedBudgetAbandonsTheRecordWithoutTraceAndRealS
     EXPECT_EQ("", run(200, true)) << "an abandoned record must not be reported in part";
     EXPECT_EQ(full, run(0, false)) << "an abandoned search must leave no trace in the next one";
 
-    CSearchController c(1, o.mol);
+    CSearchController c(1, o.mol, setup_now(), test_pool());
     captured_output([&](FILE *out) { EXPECT_NE(nullptr, c.search_filter_and_report(out)); });
     EXPECT_GT(c.step_budget, CSearchController::step_budget_for(20000) - 20000)
         << "real sequence charges less than one choice per base";

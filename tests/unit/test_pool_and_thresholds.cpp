@@ -69,32 +69,31 @@ TEST_F(PoolAndThresholdsTest, PerfectionFollowsTheNModeInSinglePrecision)
   }
 }
 
-TEST_F(PoolAndThresholdsTest, ThresholdTablesFollowTheOptionsAndAreRebuiltOnlyAfterAReset)
+TEST_F(PoolAndThresholdsTest, ThresholdTablesFollowTheOptionsTheSetUpWasBuiltFrom)
 {
-  auto scores = [] { return first(CSearchController::minScores_user); };
-  {
-    CSearchController c(1, record);
-    EXPECT_EQ((table{6, 6, 6, 6, 6, 6, 6, 7, 8, 9, 10}), scores());
-    EXPECT_EQ(table(11, 0), first(CSearchController::minLengths_user));
-    EXPECT_EQ((table{4, 4, 4, 4, 4, 5, 6, 7, 8, 9, 10}), first(CSearchController::minScores_intern));
-    EXPECT_EQ(table(11, 0), first(CSearchController::minLengths_intern));
-  }
+  const search_setup defaults = search_setup::from_parameters();
+  EXPECT_EQ((table{6, 6, 6, 6, 6, 6, 6, 7, 8, 9, 10}), first(defaults.user.scores.data()));
+  EXPECT_EQ(table(11, 0), first(defaults.user.lengths.data()));
+  EXPECT_EQ((table{4, 4, 4, 4, 4, 5, 6, 7, 8, 9, 10}), first(defaults.intern.scores.data()));
+  EXPECT_EQ(table(11, 0), first(defaults.intern.lengths.data()));
   global_min_score_bx = 1.5f;
   global_min_length = 3;
   global_min_length_a = 2;
   global_min_length_bx = 0.25f;
-  CSearchController(2, record);
-  EXPECT_EQ((table{6, 6, 6, 6, 6, 6, 6, 7, 8, 9, 10}), scores()) << "a later controller rebuilt the tables";
-  CSearchController::reset_minimum_arrays();
-  CSearchController(3, record);
-  EXPECT_EQ((table{6, 6, 6, 6, 6, 8, 9, 11, 12, 14, 15}), scores()) << "1.5 x 5 = 7.5 rounds up to 8";
-  EXPECT_EQ((table{3, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5}), first(CSearchController::minLengths_user));
-  CSearchController::reset_minimum_arrays();
+  const search_setup changed = search_setup::from_parameters();
+  EXPECT_EQ((table{6, 6, 6, 6, 6, 6, 6, 7, 8, 9, 10}), first(defaults.user.scores.data()))
+      << "a set-up changed after it was built";
+  EXPECT_EQ((table{6, 6, 6, 6, 6, 8, 9, 11, 12, 14, 15}), first(changed.user.scores.data()))
+      << "1.5 x 5 = 7.5 rounds up to 8";
+  EXPECT_EQ((table{3, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5}), first(changed.user.lengths.data()));
   global_min_score = 0;
   global_min_score_a = -5;
   global_min_score_bx = 0.0f;
-  CSearchController(4, record);
-  EXPECT_EQ(table(11, 0), scores()) << "a negative sum is raised to the constant part";
+  EXPECT_EQ(table(11, 0), first(search_setup::from_parameters().user.scores.data()))
+      << "a negative sum is raised to the constant part";
+  global_max_unit_length = 3;
+  EXPECT_EQ(4u, search_setup::from_parameters().intern.scores.size())
+      << "tables cover unit lengths 0 to the maximum";
 }
 
 TEST_F(PoolAndThresholdsTest, PrimeFactorTableHoldsTheDistinctSmallerPrimeFactorsOfEveryLength)

@@ -174,7 +174,7 @@ TEST_F(ReportTest, MaskingJudgesEveryRepeatBeforeOverwritingAnySoOverlappingRepo
       list.push_back(pool.get_new(at(r.left), at(r.left + r.L)));
       list.back()->pos_right = at(r.right);
     }
-    CSearchController(1, record).maskSATList(list);
+    CSearchController(1, record, setup_now(), test_pool()).maskSATList(list);
     EXPECT_EQ(row.expected, text(record.seq)) << "maskX " << row.mask_X << ", maskLower " << row.mask_lower;
   }
 }

@@ -1,5 +1,5 @@
-// The exact and the direct imperfect search under a console layer whose
-// clock and stop button the test drives, in place of the terminal one:
+// The exact and the direct imperfect search under an observer whose clock
+// and stop button the test drives:
 // progress lines at the fixed window starts, and a stop request, honoured
 // right after a progress line and between unit lengths, that ends the search
 // with what it found, sorted, with no record lost.
@@ -13,25 +13,25 @@
 
 namespace {
 
-std::string lines; // unit length and state of every status line, as "1r2a"
-bool progress_due = false;
-int stop_after_questions = -1; // stop_requested() answers true after this many calls; -1: never
-int questions = 0;
-
-} // namespace
-
-void console_message(const char *) {}
-void report_status(unsigned, const char *, unsigned unit_length, char state)
+class driven_observer : public search_observer
 {
-  lines += std::to_string(unit_length) + state;
-}
-bool check_report_status() { return progress_due; }
-void update_report_time() {}
-bool stop_requested() { return ++questions > stop_after_questions && stop_after_questions >= 0; }
-void good_bye(FILE *) {}
-void good_bye_on_error(int) {}
+public:
+  std::string lines; // unit length and state of every status line, as "1r2a"
+  bool due = false;
+  int stop_after_questions = -1; // stop_requested() answers true after this many calls; -1: never
+  int questions = 0;
 
-namespace {
+  bool progress_due() override { return due; }
+  void progress(unsigned, const char *, unsigned unit_length, char state) override
+  {
+    lines += std::to_string(unit_length) + state;
+  }
+  bool stop_requested() override
+  {
+    return ++questions > stop_after_questions && stop_after_questions >= 0;
+  }
+  void message(const char *) override {}
+};
 
 class SearchStopTest : public EngineTest
 {
@@ -67,9 +67,9 @@ protected:
     // list together must hold all of them again afterwards.
     std::vector<Csat *> taken(50);
     for (Csat *&t : taken)
-      t = sat_alloc.get_new(nullptr, nullptr);
+      t = test_pool().get_new(nullptr, nullptr);
     for (Csat *t : taken)
-      sat_alloc.push_back(t);
+      test_pool().push_back(t);
   }
 };
 
@@ -110,26 +110,24 @@ TEST_F(SearchStopTest, ProgressComesAtFixedWindowStartsAndAStopKeepsWhatWasFound
   const char first_base = at(0)[0];
   for (const auto &row : rows) {
     SCOPED_TRACE(row.what);
-    lines.clear();
-    questions = 0;
-    progress_due = row.progress_due;
-    stop_after_questions = row.stop_after_questions;
+    driven_observer observer;
+    observer.due = row.progress_due;
+    observer.stop_after_questions = row.stop_after_questions;
     global_max_unit_length = row.max_unit_length;
-    CSearchController::reset_minimum_arrays();
     record.seq.data[0] = row.N_first ? 'N' : first_base;
-    const size_t pool_before = sat_alloc.size();
-    CSearchController c(7, record);
+    const size_t pool_before = test_pool().size();
+    CSearchController c(7, record, setup_now(), test_pool(), observer);
     if (row.exact)
       c.exact_search_2();
     else
       c.complete_imperfect_search(stdout);
     const CsatContainer &found = row.exact ? c.exactSATList : c.imperfectSATList;
-    EXPECT_EQ(row.lines, lines);
-    EXPECT_EQ(row.questions, questions);
+    EXPECT_EQ(row.lines, observer.lines);
+    EXPECT_EQ(row.questions, observer.questions);
     std::vector<long> starts;
     for (const Csat *s : found)
       starts.push_back(s->pos_left - at(0));
     EXPECT_EQ(row.starts, starts);
-    EXPECT_EQ(pool_before, sat_alloc.size() + found.size()) << "records lost";
+    EXPECT_EQ(pool_before, test_pool().size() + found.size()) << "records lost";
   }
 }
