@@ -47,13 +47,18 @@ protected:
     for (const Csat *s : ctl.imperfectSATList)
       found.push_back("L" + std::to_string(s->unit_length()) + "@" +
                       std::to_string(s->unit_begin - r.begin()) + " " + summary(*s, r.begin()) +
-                      " cursors " + std::to_string(s->unit_cursor_left - s->unit_begin) + "," +
-                      std::to_string(s->unit_cursor_right - s->unit_begin));
+                      (remember_tests_cursors
+                           ? " cursors " + std::to_string(s->unit_cursor_left - s->unit_begin) +
+                                 "," + std::to_string(s->unit_cursor_right - s->unit_begin)
+                           : std::string()));
     return found;
   }
 
   std::string messages;
   std::size_t joins = 0;
+  // The comparisons of remembered and plain walks also compare where each
+  // repeat's unit cursors stand: the alignment is printed from them.
+  bool remember_tests_cursors = false;
 };
 
 // No minimum score, and only the unit length given.
@@ -207,6 +212,7 @@ TEST_F(ImperfectSearchTest, ExhaustedBudgetAbandonsTheRecordWithoutTraceAndRealS
 TEST_F(ImperfectSearchTest, RememberedWalksGiveThePlainWalksRepeatsOnLongArrays)
 {
   std::mt19937 rng(2024);
+  remember_tests_cursors = true;
   for (int round = 0; round < 60; ++round) {
     init_param();
     draw_alignment_options(rng);
@@ -236,6 +242,7 @@ TEST_F(ImperfectSearchTest, RememberedWalksGiveThePlainWalksRepeatsOnLongArrays)
 TEST_F(ImperfectSearchTest, WalksOfAUnitsMultiplesJoinItsRememberedWalksWithTheirOwnCursor)
 {
   std::mt19937 rng(515);
+  remember_tests_cursors = true;
   std::size_t multiples = 0;
   for (int round = 0; round < 40; ++round) {
     init_param();
