@@ -613,6 +613,83 @@ template <bool Fwd>
   return {kind, value, horizon};
 }
 
+// The options at a mismatch point of a walk whose look-ahead starts at depth
+// 1 from a score at or above the safe score: every node of the look-ahead
+// may then take every edit, so a node's value and horizon less its score
+// depend only on its boundary, phase and depth, and each such state is
+// evaluated once per choice however many paths of edits reach it. The
+// choice is that of choose_at_floor.
+template <bool Fwd> struct safe_look {
+  typedef direction<Fwd> d;
+  const imperfect_extender &c;
+  static constexpr unsigned cache_size = 4096;
+
+  // The node entered at boundary s and phase ph with score 0.
+  look_value node(const char *s, unsigned ph, unsigned depth) const
+  {
+    int score = 0;
+    const char *q = s;
+    unsigned phase = ph;
+    if (depth >= c.max_depth) {
+      const bool stopped = look_run<Fwd>(q, phase, score, c);
+      return {score, stopped ? score : INT_MIN};
+    }
+    imperfect_extender::look_entry &e =
+        c.look_cache[(reinterpret_cast<std::uintptr_t>(s) * 0x9e3779b1u ^ ph * 0x85ebca6bu ^
+                      depth) %
+                     cache_size];
+    if (e.stamp == c.look_stamp && e.pos == s && e.phase == ph && e.depth == depth)
+      return {e.value, e.horizon};
+    if (!look_run<Fwd>(q, phase, score, c)) {
+      e = imperfect_extender::look_entry{s, ph, depth, c.look_stamp, score, INT_MIN};
+      return {score, INT_MIN};
+    }
+    const char *const next = d::step(q);
+    const unsigned phase_next = phase_step<Fwd>(phase, static_cast<unsigned>(c.unit_length));
+    int value = score;
+    int horizon = INT_MIN;
+    auto option = [&](const look_value &o, int edit) {
+      if (score + edit + o.value > value)
+        value = score + edit + o.value;
+      if (o.horizon != INT_MIN && score + edit + o.horizon > horizon)
+        horizon = score + edit + o.horizon;
+    };
+    option(node(next, phase_next, depth + 1), c.mismatch);
+    option(node(next, phase, depth + 1), c.indel);
+    option(node(q, phase_next, depth + 1), c.indel);
+    e = imperfect_extender::look_entry{s, ph, depth, c.look_stamp, value, horizon};
+    return {value, horizon};
+  }
+
+  walk_choice choose(const char *p, unsigned phase, int score) const
+  {
+    if (c.look_cache.empty())
+      c.look_cache.resize(cache_size);
+    if (++c.look_stamp == 0) {
+      // A stamp wraps only after four billion choices: start the cache afresh.
+      for (imperfect_extender::look_entry &e : c.look_cache)
+        e.stamp = 0;
+      c.look_stamp = 1;
+    }
+    const char *const next = d::step(p);
+    const unsigned phase_next = phase_step<Fwd>(phase, static_cast<unsigned>(c.unit_length));
+    walk_choice w{0, 0, INT_MIN};
+    auto option = [&](char kind, const look_value &o, int edit) {
+      const int value = score + edit + o.value;
+      if (!w.kind || value > w.value) {
+        w.kind = kind;
+        w.value = value;
+      }
+      if (o.horizon != INT_MIN && score + edit + o.horizon > w.horizon)
+        w.horizon = score + edit + o.horizon;
+    };
+    option('M', node(next, phase_next, 1), c.mismatch);
+    option('I', node(next, phase, 1), c.indel);
+    option('D', node(p, phase_next, 1), c.indel);
+    return w;
+  }
+};
+
 // The first two levels of a look-ahead in straight-line code, for showing a
 // walk hopeless without evaluating its options in full: see quick_hopeless.
 // A node passes when it stays below target, and so does everything it leads
@@ -958,7 +1035,10 @@ template <bool Fwd>
       keep = best <= score + prefer;
       break;
     }
-    w = choose_at_floor<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score, first_depth, c);
+    const unsigned phase = static_cast<unsigned>(u - c.unit_begin);
+    w = c.memos && first_depth == 1 && score >= c.safe_score
+            ? safe_look<Fwd>{c}.choose(p, phase, score)
+            : choose_at_floor<Fwd>(p, phase, score, first_depth, c);
     memo.chosen(w.kind);
     if (hopeless_at_floor(c, w.value, w.horizon, best)) {
       keep = false;

@@ -5,6 +5,8 @@
 #ifndef TORVIX_ENGINE_IMPERFECT_EXTENSION_H
 #define TORVIX_ENGINE_IMPERFECT_EXTENSION_H
 
+#include <vector>
+
 #include "Csat.h"
 #include "search_setup.h"
 #include "walk_memo.h"
@@ -69,6 +71,17 @@ public:
   // From this score on, at a mismatch point of a walk whose look-ahead
   // starts at depth 1, every option the look-ahead weighs is eligible.
   long long safe_score = 0;
+
+  // Above the safe score a look-ahead node's outcome, relative to its score,
+  // depends only on its state, so the many paths of edits that reach one
+  // state share it: a direct-mapped cache, valid for one choice (stamp).
+  struct look_entry {
+    const char *pos;
+    unsigned phase, depth, stamp;
+    int value, horizon; // relative to the node's score; horizon INT_MIN: none
+  };
+  mutable std::vector<look_entry> look_cache;
+  mutable unsigned look_stamp = 0;
 
   // The unit read cyclically, for comparing eight bases at a time:
   // periodic[i] is the unit character of phase (i - 8) mod L, for i from 0 to
