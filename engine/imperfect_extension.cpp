@@ -786,12 +786,6 @@ template <bool Fwd>
 template <bool Fwd> class memo_walker
 {
   static constexpr std::size_t min_chain = 16;
-  // Most units are met by one walk only: a copy that differs from the
-  // others grows a walk no other meets. The first walk of a unit in a
-  // direction is remembered for this many points only, enough for the next
-  // window of the same unit to meet it; that walk then remembers the rest.
-  static constexpr std::size_t first_walk_points = 128;
-  std::size_t points_left = ~std::size_t(0);
   walk_memos *const memos;
   walk_memo *tree = nullptr;
   const long long safe;
@@ -900,26 +894,21 @@ public:
       least = key.least;
       cls = memos->units.find(unit_begin, root_length, key);
       keyed = true;
-      if (cls >= 0 && memos->units.classes[cls].walks[Fwd]++ == 0)
-        points_left = first_walk_points;
     }
     if (cls < 0) {
       if (!may_record)
         return;
       cls = static_cast<int>(memos->units.add(unit_begin, root_length, key));
-      memos->units.classes[cls].walks[Fwd] = 1;
-      points_left = first_walk_points;
     }
     const unsigned offset = static_cast<unsigned>(u - unit_begin);
     const unsigned phase = (offset % root_length + root_length - least) % root_length;
     const walk_memo::step here{score, sat.mismatches, sat.insertions, sat.deletions, Ns};
     const std::int32_t J = tree->find(p, static_cast<std::uint32_t>(cls), phase);
     if (J < 0) {
-      if (!may_record || points_left == 0 || memos->full()) {
+      if (!may_record || memos->full()) {
         end_chain(-1, walk_memo::step{});
         return;
       }
-      --points_left;
       if (memos->chain.empty() && left_root >= 0) {
         chain_root = left_root;
         at_chain_root = at_root;

@@ -89,7 +89,7 @@ unsigned unit_classes::add(const char *b, unsigned L, const key &k)
   std::size_t at = k.hash & (by_hash.size() - 1);
   while (by_hash[at])
     at = (at + 1) & (by_hash.size() - 1);
-  classes.push_back(unit_class{b, L, k.least, k.hash, {0, 0}});
+  classes.push_back(unit_class{b, L, k.least, k.hash});
   by_hash[at] = static_cast<std::uint32_t>(classes.size());
   return static_cast<unsigned>(classes.size() - 1);
 }

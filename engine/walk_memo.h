@@ -26,8 +26,6 @@ public:
     unsigned length;
     unsigned least;   // its least rotation starts here
     std::uint64_t hash;
-    // Walks of the class in each direction that reached the safe score.
-    unsigned walks[2];
   };
   std::vector<unit_class> classes;
 
