@@ -115,6 +115,7 @@ public:
 } // namespace
 
 output_part global_output_part = output_part::all;
+unsigned global_threads = 1;
 
 static const char parse_problem[] =
     "Sorry, a problem occured when parsing the command line options. ";
@@ -123,6 +124,7 @@ int read_and_init_parameters(int argc, char **argv)
 {
   init_param();
   global_output_part = output_part::all;
+  global_threads = 1;
   try {
     TCLAP::CmdLine cmd("This program searches for tandemly repeated patterns in DNA sequences.",
                        ' ', version_text());
@@ -294,6 +296,11 @@ int read_and_init_parameters(int argc, char **argv)
         "consecutive ranges and one trailer run, concatenated in this order, give the output of "
         "the whole run. Default: all",
         false, "all", &allowed_parts, cmd);
+    TCLAP::ValueArg<unsigned> threads(
+        "t", "threads",
+        "Number of threads that search records at the same time; 0 uses every core this process "
+        "may run on. The output is the same for every number of threads. Default: 1",
+        false, 1, "unsigned int", cmd);
     file_names_arg iofiles(
         "iofiles",
         "Torvix requires either one or two file names as parameters. The first must be the input "
@@ -351,6 +358,7 @@ int read_and_init_parameters(int argc, char **argv)
                          : part == "records" ? output_part::records
                          : part == "trailer" ? output_part::trailer
                                              : output_part::all;
+    global_threads = threads.getValue();
 
     global_masked_filename = maskedFile.getValue();
     if (!output_format(outputFormat.getValue())) {

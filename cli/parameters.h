@@ -7,10 +7,11 @@
 // The parser itself ends the process after usage, version or a syntax error.
 int read_and_init_parameters(int argc, char **argv);
 
-// Which part of the output a run writes (option --outputPart). A genome cut
-// into jobs by record range gets its result back by concatenating one header
-// run, the records runs of its ranges in order, and one trailer run.
-enum class output_part { all, header, records, trailer };
+#include "run/run.h"
+
+// Which part of the output a run writes (option --outputPart).
 extern output_part global_output_part;
+// Threads that search records (option --threads); 0: every core.
+extern unsigned global_threads;
 
 #endif

@@ -1,28 +1,45 @@
-// The graphical console layer: the status goes into the progress window, the
-// report timer runs at one second, the stop button is heard, and nothing is
-// written to standard error.
+#include "gui/console_gui.h"
+
 #include <cstdio>
-#include <ctime>
+#include <string>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
+#include <FL/Fl_Progress.H>
 
-#include "gui/console_gui.h"
+#include "gui/gui_dialogs.h"
 #include "gui/run_analysis.h"
-#include "formats/report_format.h"
+#include "input/CSequence_Mol.h"
+#include "params/exit_status.h"
 #include "params/global-types-and-parameters.h"
-
-namespace {
-
-char status_text[140];
-char last_state = '\0';
-unsigned last_pattern_length = 0;
-
-} // namespace
 
 void console_message(const char *) {}
 
-void report_status(unsigned number, const char *name, unsigned pattern_length, char state)
+namespace {
+
+// The window shows a record's status when it starts only for every 32nd
+// record and after a long one, so that files of many short records are not
+// slowed down by the display.
+bool shows_record(unsigned number, unsigned previous_length)
+{
+  return number % 32 == 1 || previous_length > 1000000;
+}
+
+} // namespace
+
+gui_observer::gui_observer(CRunAnalysis &r) : run(r), last_pattern_length(global_min_unit_length) {}
+
+void gui_observer::show(const char *label)
+{
+  if (run.status_box) {
+    run.status_box->label(label);
+    run.status_box->redraw();
+  }
+  for (int i = 0; i < 4; ++i)
+    Fl::check();
+}
+
+void gui_observer::progress(unsigned number, const char *name, unsigned pattern_length, char state)
 {
   const char *format;
   switch (state) {
@@ -44,50 +61,106 @@ void report_status(unsigned number, const char *name, unsigned pattern_length, c
   }
   if (format) {
     unsigned e = static_cast<unsigned>(std::time(nullptr) - time_analysis_started);
-    std::snprintf(status_text, sizeof status_text, format, int(e / 3600), int((e % 3600) / 60),
+    std::snprintf(run.status_text, sizeof run.status_text, format, int(e / 3600), int((e % 3600) / 60),
                   int(e % 60), int(number), name, int(pattern_length));
     last_state = state;
     last_pattern_length = pattern_length;
   }
-  if (runA && runA->status_box) {
-    runA->status_box->label(status_text);
-    runA->status_box->redraw();
-  }
-  for (int i = 0; i < 4; ++i)
-    Fl::check();
+  show(run.status_text);
 }
 
-void reset_run_status()
+// A stop request makes every search report at its next chance, so that all
+// of them end promptly.
+bool gui_observer::progress_due()
 {
-  status_text[0] = '\0';
-  last_state = '\0';
-  last_pattern_length = global_min_unit_length;
-}
-
-void report_run_stopped(unsigned record, const char *name)
-{
-  if (last_state != 'a')
-    report_status(record, name, last_pattern_length, 'a');
-}
-
-bool check_report_status()
-{
-  std::time_t now = std::time(nullptr);
-  if (now > time_next_status_report) {
-    time_next_status_report = now;
+  if (stop_requested())
     return true;
-  }
-  return false;
+  const std::time_t now = std::time(nullptr);
+  std::time_t due = next_report;
+  return now > due && next_report.compare_exchange_strong(due, now);
 }
 
-void update_report_time() { time_next_status_report = std::time(nullptr); }
+bool gui_observer::stop_requested() { return run.stop_requested; }
 
-bool stop_requested() { return runA && runA->stop_requested; }
-
-void good_bye(FILE *output)
+void gui_observer::reading(unsigned number, unsigned previous_length)
 {
-  output_format().trailer(output);
-  std::fflush(output);
+  // Reading a record cannot be interrupted, so the window gets its events now.
+  if (shows_record(number, previous_length))
+    show("\n\n\n\nloading next sequence - cannot be interruped");
 }
 
-void good_bye_on_error(int) {}
+void gui_observer::record_started(unsigned number, const char *name, unsigned before)
+{
+  if (!shows_record(number, before))
+    return;
+  progress(number, name, global_min_unit_length, 'r');
+  next_report = std::time(nullptr);
+}
+
+void gui_observer::share_done(double share)
+{
+  if (run.progress_bar) {
+    run.progress_bar->value(static_cast<float>(share > 1 ? 100 : 100 * share));
+    run.progress_bar->redraw();
+  }
+}
+
+void gui_observer::waiting() { Fl::check(); }
+
+void gui_observer::failed(const run_failure &f)
+{
+  progress(f.record, f.record_name.c_str(), global_min_unit_length, 'e');
+  const char *what = nullptr;
+  std::string text;
+  std::string name = f.file;
+  switch (f.status) {
+  case status_input_not_opened:
+    what = "Sorry! Failed to open the input file";
+    break;
+  case status_output_not_opened: {
+    // In the order of run_files::problem.
+    static const char *const texts[] = {
+        "", "Sorry! The output file is the input file", "Sorry! Failed to open the output file",
+        "Sorry! The masked sequence file is the input file",
+        "Sorry! The masked sequence file is the output file",
+        "Sorry! Failed to open the masked sequence file"};
+    what = texts[f.problem];
+    break;
+  }
+  case status_record_too_long:
+    what = "Sorry! This sequence is longer than 2147483647 bases; positions in it cannot be "
+           "reported:";
+    name = f.record_name;
+    break;
+  case status_damaged_input:
+    text = std::string("Sorry! The input file is ") + f.damage + ":";
+    what = text.c_str();
+    break;
+  case status_search_abandoned:
+    what = "Sorry! This sequence holds imperfect tandem repeats too long for this search mode: "
+           "its work grows with the square of their length. Nothing has been written for it; "
+           "the perfect search finds its perfect repeats in linear time:";
+    name = f.record_name;
+    break;
+  case status_write_failed:
+    what = "Sorry! Failed to write to file";
+    break;
+  default:
+    gui_alert("An error occurred while reading the input file. It might not be a valid fasta "
+              "file.\nFile position: line %u",
+              f.line);
+    return;
+  }
+  gui_alert("%s\n   \"%s\"", what, name.c_str());
+}
+
+void gui_observer::ended(bool stopped, unsigned record, const std::string &name)
+{
+  if (!stopped)
+    progress(record, name.c_str(), global_max_unit_length, 'f');
+  else if (last_state != 'a')
+    // The pattern length stays that of the last status, where the search stopped.
+    progress(record, name.c_str(), last_pattern_length, 'a');
+  else
+    show(run.status_text);
+}

@@ -15,7 +15,7 @@
 #include <FL/Fl_Round_Button.H>
 
 #include "formats/report_format.h"
-#include "cli/run_files.h"
+#include "run/run_files.h"
 #include "gui/gui_dialogs.h"
 #include "gui/main_window.h"
 #include "params/global-types-and-parameters.h"

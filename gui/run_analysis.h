@@ -3,8 +3,11 @@
 #ifndef TORVIX_GUI_RUN_ANALYSIS_H
 #define TORVIX_GUI_RUN_ANALYSIS_H
 
+#include <atomic>
+
 class Fl_Box;
 class Fl_Button;
+class Fl_Progress;
 class Fl_Widget;
 class Fl_Window;
 
@@ -13,13 +16,18 @@ class CRunAnalysis
 public:
   Fl_Box *status_box = nullptr;
   Fl_Window *window = nullptr;
-  bool stop_requested = false;
+  // Set by the Stop dialog on the main thread, read by every search.
+  std::atomic<bool> stop_requested{false};
   bool running = false;
   bool closed = false;
   Fl_Button *button = nullptr;
   int argc = 1;
   char **argv = program_name;
   char started_text[40] = "";
+  // The label of status_box.
+  char status_text[140] = "";
+  // The share of the input searched and written so far.
+  Fl_Progress *progress_bar = nullptr;
   // Quit was asked for during the run and the user chose to stop it: the
   // program ends once the engine has closed the output.
   bool quit_when_stopped = false;

@@ -36,7 +36,6 @@ bool global_gaps_to_Ns;
 bool global_QUARN_run;
 
 time_t time_analysis_started;
-time_t time_next_status_report = time(nullptr);
 
 void init_param()
 {

@@ -54,7 +54,6 @@ const unsigned max_allowed_unit_length = 10000;
 void init_param();
 
 extern time_t time_analysis_started;
-extern time_t time_next_status_report;
 
 // Pieces written one after the other, verbatim.
 void PrintMessage(FILE *f, const char *s1);
@@ -79,17 +78,5 @@ void general_PrintMessage(FILE *f, const char *s1, const char *s2, const char *s
 
 // Writes one console text meant for standard error.
 void console_message(const char *text);
-// One progress line; state is 'r' running, 'a' stopped, 'f' finished, 'e' error.
-void report_status(unsigned record, const char *name, unsigned unit_length, char state);
-// True when a time-driven progress line is due.
-bool check_report_status();
-// Postpones the next time-driven progress line.
-void update_report_time();
-// True when the user asked the running search to stop.
-bool stop_requested();
-// Trailer on the output (none for a null output), farewell on the console.
-void good_bye(FILE *output);
-// End-of-run text after an error.
-void good_bye_on_error(int status);
 
 #endif

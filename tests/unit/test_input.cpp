@@ -5,7 +5,7 @@
 
 #include <zlib.h>
 
-#include "cli/run_files.h"
+#include "run/run_files.h"
 #include "input/CFile.h"
 #include "engine_test.h"
 #include "test_support.h"

@@ -1,7 +1,7 @@
 // The texts that open a run: banner, creator note, parameter block and the
 // legend of the output format.
-#ifndef TORVIX_CLI_RUN_HEADER_H
-#define TORVIX_CLI_RUN_HEADER_H
+#ifndef TORVIX_RUN_RUN_HEADER_H
+#define TORVIX_RUN_RUN_HEADER_H
 
 #include <cstdio>
 

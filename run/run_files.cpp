@@ -93,25 +93,17 @@ void read_record(CFile &input, CSequence_Mol &record)
     record.readFastaSequence_toupper_ambig2N_removegaps(input);
 }
 
-bool console_observer::progress_due() { return check_report_status(); }
-void console_observer::progress(unsigned record, const char *name, unsigned unit_length, char state)
+bool analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
+                    const search_setup &setup, Csat_garbagecollector &pool,
+                    search_observer &observer)
 {
-  report_status(record, name, unit_length, state);
-}
-bool console_observer::stop_requested() { return ::stop_requested(); }
-void console_observer::message(const char *text) { general_PrintMessage(stderr, text); std::fflush(stderr); }
-
-bool analyse_record(unsigned record_number, CSequence_Mol &record, run_files &files,
-                    const search_setup &setup, Csat_garbagecollector &pool)
-{
-  console_observer observer;
   CSearchController controller(record_number, record, setup, pool, observer);
-  CsatContainer *reported = controller.search_filter_and_report(files.output);
+  CsatContainer *reported = controller.search_filter_and_report(output);
   if (!reported)
     return false;
-  if (files.masked) {
+  if (masked) {
     controller.maskSATList(*reported);
-    record.writeSequence_fill_in_gaps_and_stars(files.masked, 80);
+    record.writeSequence_fill_in_gaps_and_stars(masked, 80);
   }
   return true;
 }

@@ -1,8 +1,7 @@
-// What both drivers (the terminal's and the graphical front end's) share
-// around the search: the streams of a run, opened so that the input can never
-// be overwritten, and the work done for one record.
-#ifndef TORVIX_CLI_RUN_FILES_H
-#define TORVIX_CLI_RUN_FILES_H
+// The streams of a run, opened so that the input can never be overwritten,
+// and the work done for one record.
+#ifndef TORVIX_RUN_RUN_FILES_H
+#define TORVIX_RUN_RUN_FILES_H
 
 #include <cstdio>
 #include <string>
@@ -62,20 +61,12 @@ std::string masked_file_name(const std::string &input_name, bool input_compresse
 // Reads the next record in the gap mode in force.
 void read_record(CFile &input, CSequence_Mol &record);
 
-// Searches the record in the mode in force, filters and reports it, and
-// writes it masked when asked. False when the search had to be abandoned
-// (see CSearchController::step_budget); nothing is written then.
-bool analyse_record(unsigned record_number, CSequence_Mol &record, run_files &files,
-                    const search_setup &setup, Csat_garbagecollector &pool);
-
-// The searches' progress and stop requests through the program's console layer.
-class console_observer : public search_observer
-{
-public:
-  bool progress_due() override;
-  void progress(unsigned record, const char *name, unsigned unit_length, char state) override;
-  bool stop_requested() override;
-  void message(const char *text) override;
-};
+// Searches the record in the mode in force, filters and reports it to
+// output, and writes it masked to masked (when not null). False when the
+// search had to be abandoned (see CSearchController::step_budget); nothing
+// is written then.
+bool analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
+                    const search_setup &setup, Csat_garbagecollector &pool,
+                    search_observer &observer);
 
 #endif
