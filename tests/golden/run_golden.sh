@@ -5,20 +5,24 @@
 # progress clock as HH.MM.SS), expected.status and expected.NAME for every file
 # NAME the run creates or changes, all compared byte for byte. A mismatch
 # leaves FILE.new beside the expected FILE; --update overwrites the expected
-# files instead; --program runs another build (torvix_legacy) against them.
-#   run_golden.sh [--update] --bin-dir DIR [--program NAME] CASE_DIR
+# files instead; --program runs another build (torvix_legacy) against them;
+# --threads N runs the case with -t N first among its options, which must not
+# change a byte.
+#   run_golden.sh [--update] --bin-dir DIR [--program NAME] [--threads N] CASE_DIR
 set -u
-update=0 bin_dir="" program=""
+update=0 bin_dir="" program="" threads=""
 while [ $# -gt 1 ]; do
   case "$1" in
     --update) update=1; shift ;;
     --bin-dir) bin_dir=$(cd "$2" && pwd) || exit 2; shift 2 ;;
     --program) program=$2; shift 2 ;;
+    --threads) threads=$2; shift 2 ;;
     *) break ;;
   esac
 done
 case_dir=$(cd "$1" && pwd) || exit 2
 read -r -a words < "$case_dir/cmd"
+[ -z "$threads" ] || words=("${words[0]}" -t "$threads" "${words[@]:1}")
 exe="$bin_dir/${program:-${words[0]}}"
 [ -n "$bin_dir" ] && [ -x "$exe" ] || { echo "run_golden.sh: no program $exe (--bin-dir is required)" >&2; exit 2; }
 
