@@ -44,8 +44,9 @@ void cli_observer::started()
 void cli_observer::record_started(unsigned number, const char *name, unsigned)
 {
   progress(number, name, global_min_unit_length, 'r');
-  next_report = std::time(nullptr) + 59;
 }
+
+void cli_observer::search_starting(unsigned, unsigned) { next_report = std::time(nullptr) + 59; }
 
 void cli_observer::ended(bool, unsigned, const std::string &)
 {

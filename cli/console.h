@@ -19,6 +19,7 @@ public:
 
   void started() override;
   void record_started(unsigned number, const char *name, unsigned before) override;
+  void search_starting(unsigned, unsigned) override;
   void failed(const run_failure &failure) override;
   void ended(bool stopped, unsigned record, const std::string &name) override;
 

@@ -94,7 +94,12 @@ void gui_observer::record_started(unsigned number, const char *name, unsigned be
   if (!shows_record(number, before))
     return;
   progress(number, name, global_min_unit_length, 'r');
-  next_report = std::time(nullptr);
+}
+
+void gui_observer::search_starting(unsigned number, unsigned before)
+{
+  if (shows_record(number, before))
+    next_report = std::time(nullptr);
 }
 
 void gui_observer::share_done(double share)

@@ -23,6 +23,7 @@ public:
 
   void reading(unsigned number, unsigned previous_length) override;
   void record_started(unsigned number, const char *name, unsigned before) override;
+  void search_starting(unsigned number, unsigned before) override;
   void share_done(double share) override;
   void waiting() override;
   void failed(const run_failure &failure) override;

@@ -277,6 +277,7 @@ int run_context::search_sequentially()
     if (!reader.in_range())
       continue;
     observer.record_started(reader.counter, record.name.c_str(), before);
+    observer.search_starting(reader.counter, before);
     if (!analyse_record(reader.counter, record, files.output, files.masked, setup, pool, observer))
       return fail(failure_of(status_search_abandoned, global_input_filename, reader.counter,
                              record.name.c_str()));
@@ -321,10 +322,14 @@ int run_context::search_in_parallel(unsigned threads)
     auto search = [&](record_slot *s, unsigned worker) {
       slot_observer o(*s, observer, cancelled);
       s->add({'s', 0, std::string()});
+      observer.search_starting(s->number, s->before);
       FILE *report = open_memstream(&s->report, &s->report_size);
       FILE *masked = masking ? open_memstream(&s->masked, &s->masked_size) : nullptr;
       if (!report || (masking && !masked))
         abort_on_failed_realloc();
+      // Hook for one long record: once the engine searches a record in chunks, a record of at
+      // least 4 Mb read while fewer records than workers are in flight goes to it with
+      // threads chunks and workers.run_tasks as its executor.
       s->abandoned = !analyse_record(s->number, s->record, report, masked, setup, *pools[worker], o);
       std::fclose(report);
       if (masked)

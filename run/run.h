@@ -52,6 +52,9 @@ public:
   // A record in range is about to be searched (the progress of the record
   // comes after this call).
   virtual void record_started(unsigned number, const char *name, unsigned previous_length) = 0;
+  // The search of a record in range begins now, on the thread that searches
+  // it: the clock of the time-driven progress reports starts again.
+  virtual void search_starting(unsigned number, unsigned previous_length) = 0;
   // The share of the input (its bytes, 0 to 1) read and written out so far;
   // not called when it cannot be known (standard input).
   virtual void share_done(double share) { (void)share; }

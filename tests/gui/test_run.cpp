@@ -6,6 +6,7 @@
 #include <functional>
 
 #include <FL/Fl_Box.H>
+#include <FL/Fl_Progress.H>
 
 #include <zlib.h>
 
@@ -101,6 +102,40 @@ TEST_F(RunAnalysis, FinishedRunEndsWithTheTrailerOfItsFormatAndAStoppedOneWithou
   EXPECT_EQ(output.find(trailer), std::string::npos);
   EXPECT_EQ(output.find(">r2"), std::string::npos);
   EXPECT_TRUE(script.alerts.empty());
+}
+
+// Faults guarded: a bar that does not move, that shows a stopped run as
+// complete, or that hides the window's fields or takes the button's place.
+TEST_F(RunAnalysis, ProgressBarShowsTheShareOfTheInputWrittenBelowTheFieldsAndFullOnlyAtTheEnd)
+{
+  // Record 1 ends inside the reader's first megabyte of a 1.5 MB file.
+  const std::string in = scratch_dir() + "/two.fa", out = scratch_dir() + "/two.torvix";
+  std::string bases;
+  for (unsigned x = 12345; bases.size() < 1500000;) {
+    x = x * 1103515245u + 12345u;
+    bases += "ACGT"[(x >> 16) & 3];
+  }
+  write_file(in, ">one\n" + bases.substr(0, 500000) + "\n>two\n" + bases.substr(500000) + "\n");
+  glob_infile->assign(in.c_str());
+  glob_outfile->assign(out.c_str());
+  for (const bool stop : {true, false}) {
+    CRunAnalysis run;
+    run.create_window();
+    ASSERT_NE(run.progress_bar, nullptr);
+    EXPECT_EQ(run.progress_bar->value(), 0.0f);
+    EXPECT_GE(run.progress_bar->y(), run.button->y() + run.button->h()) << "the bar covers a field";
+    EXPECT_LE(run.progress_bar->y() + run.progress_bar->h(), run.window->h());
+    EXPECT_EQ(run.window->child(run.window->children() - 1), run.button);
+    run.stop_requested = stop;
+    EXPECT_EQ(stop ? 1 : 0, main_torvix(run.argc, run.argv, &run));
+    if (stop) {
+      EXPECT_GT(run.progress_bar->value(), 0.0f) << "the record written is not shown";
+      EXPECT_LT(run.progress_bar->value(), 100.0f) << "a stopped run is shown as complete";
+    } else
+      EXPECT_EQ(run.progress_bar->value(), 100.0f);
+    delete run.window;
+    runA = nullptr;
+  }
 }
 
 // Faults guarded: a failure that is not reported, or reported without the
