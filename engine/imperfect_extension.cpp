@@ -15,10 +15,7 @@
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian byte order expected");
 
 imperfect_extender::imperfect_extender(const search_setup &setup)
-    : mismatch(setup.extension.mismatch), indel(setup.extension.indel),
-      prefer(setup.extension.prefer), max_depth(setup.extension.max_depth),
-      Ns_allowed(setup.extension.Ns_allowed), reduction(setup.extension.reduction),
-      min_scores(setup.user.scores.data()),
+    : extension_options(setup.extension), min_scores(setup.user.scores.data()),
       min_scores_size(static_cast<unsigned>(setup.user.scores.size()))
 {
 }

@@ -12,7 +12,7 @@
 #include "walk_memo.h"
 #include "input/growable.h"
 
-class imperfect_extender
+class imperfect_extender : public extension_options
 {
 public:
   // Takes the alignment options and the user's score thresholds of the run.
@@ -39,13 +39,6 @@ public:
   const char *unit_end = nullptr;
   const char *limit = nullptr;
 
-  // The options.
-  int mismatch;
-  int indel;
-  int prefer;
-  unsigned max_depth;
-  unsigned Ns_allowed; // 0 when no N is admitted
-  long long reduction;
   // The user's minimum score per unit length 0 .. min_scores_size - 1.
   const int *min_scores;
   unsigned min_scores_size;
