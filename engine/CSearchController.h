@@ -65,6 +65,11 @@ public:
 #else
   bool remember_walks = true;
 #endif
+  // The exact search passes over, in bulk, the windows that cannot grow
+  // into a repeat reaching the thresholds; with skip_in_bulk off it tries
+  // every window: the plain reference.
+  bool skip_in_bulk = true;
+
   // Writes out the events still held as paths of the repeats in list.
   void write_out_events(std::list<Csat *> &list);
 

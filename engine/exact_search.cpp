@@ -1,7 +1,11 @@
 // The search for perfect tandem repeats: every window of every unit length is
 // a seed that is grown as far as the sequence continues its unit.
 
+#include <algorithm>
+#include <cstdint>
+
 #include "CSearchController.h"
+#include "period_scan.h"
 #include "sequence_scan.h"
 
 #include "params/global-types-and-parameters.h"
@@ -117,12 +121,49 @@ void CSearchController::exact_search_2(const threshold_tables &active)
 
 
   bool stopped = false;
+  const long n = seq.seq.length;
+
+  // The first window start at or after p that may lie in a stretch of at
+  // least run bases continuing the period, or the end when none does.
+  auto next_open = [&](open_windows &open, const char *p, const char *end) {
+    long b = (p - seq_begin) / 64;
+    std::uint64_t m = open.block(b) & (~std::uint64_t(0) << ((p - seq_begin) % 64));
+    while (!m && 64 * (b + 1) < end - seq_begin)
+      m = open.block(++b);
+    const char *q = m ? seq_begin + 64 * b + __builtin_ctzll(m) : end;
+    return q < end ? q : end;
+  };
+  // The clock is looked at on the window starts passed over in bulk as if
+  // they had been tried; counts tells which of them would have been.
+  auto clock_between = [&](const char *from, const char *to, unsigned L, auto counts) {
+    for (long k = ((from - seq_begin) + 255) / 256 * 256; k < to - seq_begin; k += 256)
+      if (counts(seq_begin + k) && progress_then_stop(L))
+        return true;
+    return false;
+  };
 
   // Mononucleotide repeats need neither the marking array nor the one-base test.
   if (global_min_unit_length <= 1 && global_max_unit_length >= 1) {
     stopped = stop_here(1);
+    const int run = std::max(minScores[1], minLengths[1] - 1);
+    open_windows open(seq_begin, n, 1, run < 1 ? 1 : static_cast<unsigned>(run));
+    const bool in_bulk = skip_in_bulk && run > 0;
     const char *p = past_N_run(seq_begin, seq_end);
     while (!stopped && seq_end - p > 1) {
+      if (in_bulk) {
+        const char *const q = next_open(open, p, seq_end - 1);
+        if (clock_between(p, q, 1, [](const char *k) { return *k != 'N'; })) {
+          stopped = true;
+          break;
+        }
+        p = q;
+        if (*p == 'N') {
+          p = past_N_run(p, seq_end);
+          continue;
+        }
+        if (seq_end - p <= 1)
+          break;
+      }
       if ((p - seq_begin) % 256 == 0 && progress_then_stop(1)) {
         stopped = true;
         break;
@@ -152,15 +193,17 @@ void CSearchController::exact_search_2(const threshold_tables &active)
     const bool bare_window_accepted = 0 >= minScores[L] && static_cast<int>(L) >= minLengths[L];
     const char *n_pos = next_N(seq_begin, seq_end);
     const char *const last_start = seq_end - L; // a window needs one base after it
-    for (const char *p = seq_begin; p != last_start; ++p) {
+    // Tries the window at p; returns the last window start it has dealt
+    // with, which is past p when a run of N ruled out the windows after p.
+    auto try_window = [&](const char *p) {
       const long i = p - seq_begin;
       if (i % 256 == 0 && progress_then_stop(L)) {
         stopped = true;
-        break;
+        return p;
       }
       if (!bare_window_accepted && p[L] != p[0] && p[L] != 'N' &&
           (p == seq_begin || (p[-1] != p[L - 1] && p[-1] != 'N')))
-        continue;
+        return p;
       if (n_pos < p)
         n_pos = next_N(p, seq_end);
       if (n_pos < p + L) {
@@ -169,21 +212,18 @@ void CSearchController::exact_search_2(const threshold_tables &active)
         // where one of them would have.
         const char *const run_end = past_N_run(n_pos, seq_end);
         const char *const last = run_end <= last_start ? run_end - 1 : last_start - 1;
-        if ((last - seq_begin) / 256 != i / 256 && progress_then_stop(L)) {
+        if ((last - seq_begin) / 256 != i / 256 && progress_then_stop(L))
           stopped = true;
-          break;
-        }
-        p = last;
-        continue;
+        return last;
       }
       if (!anchor_seq.window_is_free(i, L))
-        continue;
+        return p;
       if (one_letter(p, L, seq_end))
-        continue;
+        return p;
       Csat &c = seed(p, p + L);
       extend_exact(c, seq_begin, seq_end, max_N_run);
       if (c.score < minScores[L] || c.normalised_length() < minLengths[L])
-        continue;
+        return p;
       // Only repeats that the report will show keep longer units out; the
       // others leave their windows open.
       if (c.score >= minScores_user[L] && c.normalised_length() >= minLengths_user[L]) {
@@ -192,6 +232,26 @@ void CSearchController::exact_search_2(const threshold_tables &active)
           anchor_seq.cover(c.pos_left - seq_begin, c.pos_right - seq_begin);
       }
       keep_candidate();
+      return p;
+    };
+    // Windows outside every stretch long enough keep the score of a window
+    // that is rejected; when the bare window is accepted, every one is tried.
+    const int run = std::max(minScores[L], minLengths[L] - static_cast<int>(L));
+    if (!skip_in_bulk || bare_window_accepted) {
+      for (const char *p = seq_begin; p != last_start && !stopped; ++p)
+        p = try_window(p);
+      continue;
+    }
+    open_windows open(seq_begin, n, L, static_cast<unsigned>(run));
+    for (const char *p = seq_begin; p < last_start && !stopped;) {
+      const char *const q = next_open(open, p, last_start);
+      if (clock_between(p, q, L, [](const char *) { return true; })) {
+        stopped = true;
+        break;
+      }
+      if (q == last_start)
+        break;
+      p = try_window(q) + 1;
     }
   }
 
