@@ -1,6 +1,8 @@
-// Marking array over one record: 'a' where a window may start or end, ' '
-// where an accepted repeat covers the sequence. Guard bytes before the first
-// and after the last position keep the window test free of bound checks.
+// Marking array over one record: free where a window may start or end,
+// covered where an accepted repeat covers the sequence. One bit a position,
+// set when covered, so that a record's marks take an eighth of its bases;
+// guard positions before the first and after the last keep the window test
+// free of bound checks.
 #ifndef TORVIX_ENGINE_CANCHORSEQ_H
 #define TORVIX_ENGINE_CANCHORSEQ_H
 
@@ -15,25 +17,26 @@ class CAnchorSeq
 public:
   const char *seq_begin;
   unsigned seq_len;
-  char *anchor_buffer;
-  char *anchors;     // anchors[k] marks sequence offset k, for k = -1 .. seq_len
-  char *anchors_end;
+  // Bit k + 1 marks sequence offset k, for k = -1 .. seq_len. Zeroed
+  // memory is all free, and the pages of a long record's marks are touched
+  // only where repeats are marked.
+  unsigned char *anchor_buffer;
 
   explicit CAnchorSeq(CSequence_Mol &s)
       : seq_begin(s.seq.data), seq_len(s.seq.length),
-        anchor_buffer(static_cast<char *>(checked_realloc(nullptr, size_t(s.seq.length) + 3)))
+        anchor_buffer(static_cast<unsigned char *>(std::calloc(bytes(s.seq.length), 1)))
   {
-    anchors = anchor_buffer + 1;
-    anchors_end = anchor_buffer + seq_len + 1;
-    reset();
-    anchor_buffer[seq_len + 2] = 0;
+    if (!anchor_buffer)
+      abort_on_failed_realloc();
   }
   CAnchorSeq(const CAnchorSeq &) = delete;
   CAnchorSeq &operator=(const CAnchorSeq &) = delete;
   ~CAnchorSeq() { std::free(anchor_buffer); }
 
   // Frees every position, the guards included.
-  void reset() { std::memset(anchor_buffer, 'a', size_t(seq_len) + 2); }
+  void reset() { std::memset(anchor_buffer, 0, bytes(seq_len)); }
+
+  bool is_free(long k) const { return !(anchor_buffer[(k + 1) >> 3] >> ((k + 1) & 7) & 1); }
 
   // The window [i, i + L) may be tried when it starts and ends on free
   // positions, or starts free with a free position after it, or ends free
@@ -41,12 +44,36 @@ public:
   bool window_is_free(long i, unsigned L) const
   {
     const long j = i + L;
-    return (anchors[i] == 'a' && (anchors[j - 1] == 'a' || anchors[j] == 'a')) ||
-           (anchors[i - 1] == 'a' && anchors[j - 1] == 'a');
+    return (is_free(i) && (is_free(j - 1) || is_free(j))) || (is_free(i - 1) && is_free(j - 1));
   }
 
-  void cover(long from, long to) { std::memset(anchors + from, ' ', size_t(to - from)); }
-  void free_position(long k) { anchors[k] = 'a'; }
+  // Covers the offsets from .. to - 1.
+  void cover(long from, long to)
+  {
+    unsigned long b = from + 1, e = to + 1;
+    for (; b < e && (b & 7); ++b)
+      anchor_buffer[b >> 3] |= static_cast<unsigned char>(1u << (b & 7));
+    if (e - b >= 8) {
+      std::memset(anchor_buffer + (b >> 3), 0xFF, (e >> 3) - (b >> 3));
+      b = e & ~7ul;
+    }
+    for (; b < e; ++b)
+      anchor_buffer[b >> 3] |= static_cast<unsigned char>(1u << (b & 7));
+  }
+  void free_position(long k)
+  {
+    anchor_buffer[(k + 1) >> 3] &= static_cast<unsigned char>(~(1u << ((k + 1) & 7)));
+  }
+  void set_position(long k, bool free)
+  {
+    if (free)
+      free_position(k);
+    else
+      cover(k, k + 1);
+  }
+
+private:
+  static std::size_t bytes(unsigned n) { return (std::size_t(n) + 2 + 7) / 8; }
 };
 
 #endif

@@ -108,7 +108,7 @@ void deferred_marks::advance_to(long end)
       reaching.pop_back();
     const long winner = reaching.empty() ? -1 : long(reaching.back());
     if (winner >= 0)
-      anchors.anchors[k] = frees(repeats[winner], k) ? 'a' : ' ';
+      anchors.set_position(k, frees(repeats[winner], k));
     for (auto it = loose_ahead.begin(); it != loose_ahead.end() && it->first <= k;
          it = loose_ahead.erase(it))
       if (it->first == k && long(it->second) > winner)

@@ -106,7 +106,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
     if ((s - b) % 256 == 0 && progress_then_stop(1))
       break;
     deferred.bring_up_to(s - b);
-    if (anchor_seq.anchors[s - b] == 'a' && !try_window(*this, extender, sat, s, 1, marks, result))
+    if (anchor_seq.is_free(s - b) && !try_window(*this, extender, sat, s, 1, marks, result))
       break;
     ++s;
     s = past_N_run(s, e);
