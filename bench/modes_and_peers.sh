@@ -4,7 +4,7 @@
 # usual parameters) and tantan, timed in the same run on the same files.
 #
 #   bench/modes_and_peers.sh [--cap BASES] [--modes "MODE..."] [--no-peers]
-#                            [BUILD_DIR [DATA_DIR]]
+#                            [--baseline TORVIX] [BUILD_DIR [DATA_DIR]]
 #
 # BUILD_DIR defaults to build/ beside this folder, DATA_DIR to the shared
 # genome folder ../shared/data beside the repository. Every DATA_DIR/*.fa.gz
@@ -12,22 +12,28 @@
 # the search modes (default: imperfect extendExact exact). A genome with more
 # than BASES bases is searched in the first of them only; without --cap every
 # mode runs on every genome.
-# --no-peers times torvix alone. Missing peers and GNU time are installed
+# --no-peers times torvix alone. --baseline times another torvix program too,
+# right before each mode's run, and adds the ratio of the processor times
+# (below 1: BUILD_DIR's program is faster). Missing peers and GNU time are installed
 # with apt-get.
 #
-# One line per genome and program: bases, wall-clock seconds, Mb/s, peak
-# resident memory, and for torvix the time ratios torvix/trf and
-# torvix/tantan (below 1: torvix is faster).
+# One line per genome and program: bases, wall-clock seconds, Mb/s, processor
+# seconds (user and system) and the Mb/s they give, the speed on one core
+# that a loaded machine leaves intact; peak resident memory, also in bytes
+# per base of the genome's longest record; and for torvix the time ratios
+# torvix/trf and torvix/tantan, by wall clock (below 1: torvix is faster).
 set -eu
 
 cap=""
 all_modes="imperfect extendExact exact"
 peers=yes
+baseline=""
 while [ $# -gt 0 ]; do
   case "$1" in
   --cap) cap=$2; shift 2 ;;
   --modes) all_modes=$2; shift 2 ;;
   --no-peers) peers=no; shift ;;
+  --baseline) baseline=$(readlink -f "$2"); shift 2 ;;
   *) break ;;
   esac
 done
@@ -53,44 +59,54 @@ timer=/usr/bin/time
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# Runs one program in the scratch folder; sets secs and kb.
+# Runs one program in the scratch folder; sets secs, cpu and kb.
 measure() {
   local start end
   start=$(date +%s.%N)
-  (cd "$scratch" && "$timer" -f %M -o "$scratch/peak" "$@" > "$scratch/out.txt" 2> "$scratch/log") || {
+  (cd "$scratch" && "$timer" -f '%M %U %S' -o "$scratch/peak" "$@" > "$scratch/out.txt" 2> "$scratch/log") || {
     # trf ends with a non-zero status after a successful run.
     [ "$1" = trf ] || { echo "modes_and_peers.sh: $* failed:" >&2; tail -5 "$scratch/log" >&2; exit 1; }
   }
   end=$(date +%s.%N)
   secs=$(awk -v s="$start" -v e="$end" 'BEGIN { t = e - s; if (t <= 0) t = 1e-9; printf "%.3f", t }')
-  kb=$(tail -1 "$scratch/peak")
+  kb=$(tail -1 "$scratch/peak" | awk '{ print $1 }')
+  cpu=$(tail -1 "$scratch/peak" | awk '{ t = $2 + $3; if (t <= 0) t = 0.01; printf "%.2f", t }')
   rm -f "$scratch/out.txt" "$scratch"/*.dat "$scratch"/*.html
 }
 
-row() { # genome program bases seconds KB [trf-seconds tantan-seconds]
-  awk -v g="$1" -v p="$2" -v b="$3" -v t="$4" -v k="$5" -v tr="${6:-}" -v ta="${7:-}" 'BEGIN {
-    line = sprintf("%-28s %-22s %11d %9.2f %8.2f %9.1f", g, p, b, t, b / t / 1e6, k / 1024)
+row() { # genome program bases longest-record seconds cpu-seconds KB [trf-s tantan-s [baseline-cpu-s]]
+  awk -v g="$1" -v p="$2" -v b="$3" -v r="$4" -v t="$5" -v c="$6" -v k="$7" -v tr="${8:-}" -v ta="${9:-}" \
+      -v bc="${10:-}" 'BEGIN {
+    line = sprintf("%-28s %-22s %11d %9.2f %8.2f %7.2f %8.2f %9.1f %7.2f", g, p, b, t, b / t / 1e6,
+                   c, b / c / 1e6, k / 1024, k * 1024 / r)
     if (tr != "") line = line sprintf(" %9.2f %9.2f", t / tr, t / ta)
+    else if (bc != "") line = line sprintf(" %9s %9s", "", "")
+    if (bc != "") line = line sprintf(" %9.2f", c / bc)
     print line
   }'
 }
 
-printf '%-28s %-22s %11s %9s %8s %9s %9s %9s\n' genome program bases seconds Mb/s 'peak MB' '/trf' '/tantan'
+printf '%-28s %-22s %11s %9s %8s %7s %8s %9s %7s %9s %9s' genome program bases seconds Mb/s \
+  'cpu s' 'cpu Mb/s' 'peak MB' 'B/base' '/trf' '/tantan'
+[ -z "$baseline" ] || printf ' %9s' /baseline
+echo
 for gz in "$data"/*.fa.gz; do
   [ -e "$gz" ] || continue
   name=$(basename "$gz" .fa.gz)
   fa=$scratch/$name.fa
   gunzip -c "$gz" > "$fa"
   bases=$(grep -v '^[>#]' "$fa" | tr -d '\r\n' | wc -c)
+  longest=$(awk '/^[>#]/ { if (n > m) m = n; n = 0; next } { sub(/\r$/, ""); n += length($0) }
+                 END { if (n > m) m = n; print m }' "$fa")
 
   trf_s="" tantan_s=""
   if [ $peers = yes ]; then
     measure trf "$fa" 2 7 7 80 10 50 10 -h -ngs
     trf_s=$secs
-    row "$name" "trf" "$bases" "$secs" "$kb"
+    row "$name" "trf" "$bases" "$longest" "$secs" "$cpu" "$kb"
     measure tantan -f4 "$fa"
     tantan_s=$secs
-    row "$name" "tantan" "$bases" "$secs" "$kb"
+    row "$name" "tantan" "$bases" "$longest" "$secs" "$cpu" "$kb"
   fi
 
   modes=$all_modes
@@ -98,8 +114,14 @@ for gz in "$data"/*.fa.gz; do
     modes=${all_modes%% *}
   fi
   for mode in $modes; do
+    base_cpu=""
+    if [ -n "$baseline" ]; then
+      measure "$baseline" --searchMode "$mode" "$fa"
+      base_cpu=$cpu
+      row "$name" "baseline $mode" "$bases" "$longest" "$secs" "$cpu" "$kb" "$trf_s" "$tantan_s"
+    fi
     measure "$exe" --searchMode "$mode" "$fa"
-    row "$name" "torvix $mode" "$bases" "$secs" "$kb" "$trf_s" "$tantan_s"
+    row "$name" "torvix $mode" "$bases" "$longest" "$secs" "$cpu" "$kb" "$trf_s" "$tantan_s" "$base_cpu"
   done
   rm -f "$fa"
 done
