@@ -40,7 +40,8 @@ open_windows::open_windows(const char *s_, long n_, unsigned L_, unsigned run_)
 // Bit j set when all of the run bits from j on are set in the 128 bits lo, hi.
 std::uint64_t open_windows::stretch_starts(std::uint64_t lo, std::uint64_t hi) const
 {
-  for (unsigned have = 1; have < run;) {
+  // Most blocks hold no stretch at all: they run out of bits in a step or two.
+  for (unsigned have = 1; have < run && lo;) {
     const unsigned step = have < run - have ? have : run - have;
     lo &= (lo >> step) | (hi << (64 - step));
     hi &= hi >> step;
@@ -68,6 +69,8 @@ std::uint64_t open_windows::block(long b)
   // A window may be kept when a long enough stretch starts at most run
   // places before it.
   std::uint64_t lo = starts[0], hi = starts[1];
+  if (!(lo | hi))
+    return 0;
   for (unsigned have = 1; have < run + 1;) {
     const unsigned step = have < run + 1 - have ? have : run + 1 - have;
     hi |= (hi << step) | (lo >> (64 - step));
