@@ -11,6 +11,7 @@
 #define TORVIX_ENGINE_WALK_MEMO_H
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "Csat.h"
@@ -90,7 +91,39 @@ public:
     std::int64_t high, low;
     std::int32_t best;
   };
-  std::vector<node> nodes;
+  // The nodes in blocks of fixed size: a forest of a long array holds
+  // millions of them, and a vector's doubling would need half as much again
+  // while it copies.
+  class node_store
+  {
+    static constexpr unsigned block_bits = 14;
+    static constexpr std::size_t block_size = std::size_t(1) << block_bits;
+    std::vector<std::unique_ptr<node[]>> blocks;
+    std::size_t count = 0;
+
+  public:
+    node &operator[](std::int32_t v)
+    {
+      return blocks[static_cast<std::size_t>(v) >> block_bits][v & (block_size - 1)];
+    }
+    const node &operator[](std::int32_t v) const
+    {
+      return blocks[static_cast<std::size_t>(v) >> block_bits][v & (block_size - 1)];
+    }
+    std::size_t size() const { return count; }
+    void push_back(const node &x)
+    {
+      if (count == blocks.size() * block_size)
+        blocks.emplace_back(new node[block_size]);
+      (*this)[static_cast<std::int32_t>(count++)] = x;
+    }
+    void clear()
+    {
+      blocks.clear();
+      count = 0;
+    }
+  };
+  node_store nodes;
   // Of two equal scores the later one is the best (the longer repeat kept).
   bool later_wins = true;
   // Walks that took a path from here.
