@@ -783,6 +783,7 @@ template <bool Fwd>
 template <bool Fwd> class memo_walker
 {
   static constexpr std::size_t min_chain = 16;
+  static constexpr std::size_t chain_batch = 4096;
   walk_memos *const memos;
   walk_memo *tree = nullptr;
   const long long safe;
@@ -905,6 +906,15 @@ public:
       if (!may_record || memos->full()) {
         end_chain(-1, walk_memo::step{});
         return;
+      }
+      if (memos->chain.size() >= chain_batch) {
+        // A long walk adds its points batch by batch, each batch's last
+        // point the root that the next batch hangs from, so that the points
+        // it has not added never take more than a batch of memory.
+        const walk_memo::step at_last = memos->chain.back().at;
+        end_chain(-1, walk_memo::step{});
+        chain_root = static_cast<std::int32_t>(tree->nodes.size()) - 1;
+        at_chain_root = at_last;
       }
       if (memos->chain.empty() && left_root >= 0) {
         chain_root = left_root;
