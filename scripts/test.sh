@@ -16,7 +16,7 @@ elif [ "${1:-}" = --tsan ]; then
   build=build-tsan
   options=(-DTORVIX_TSAN=ON -DTORVIX_GUI=OFF)
   selection=(-L threads -LE long)
-  export TSAN_OPTIONS="halt_on_error=1 exitcode=66 ${TSAN_OPTIONS:-}" TORVIX_THREAD_COUNTS=3
+  export TSAN_OPTIONS="halt_on_error=1 exitcode=66 ${TSAN_OPTIONS:-}" TORVIX_THREADS_QUICK=1
 fi
 cmake -S . -B "$build" "${options[@]}" > /dev/null
 cmake --build "$build" -j"$(nproc)"
