@@ -12,7 +12,9 @@ set -u
 counts="2 3 8" long=200000
 [ "${TORVIX_THREADS_QUICK:-0}" = 1 ] && counts=3 long=40000
 bin_dir=$1 source_dir=$2 data_dir=$3 part=$4
+bin_dir=$(cd "$bin_dir" && pwd) source_dir=$(cd "$source_dir" && pwd)
 torvix=$bin_dir/torvix
+[ -x "$torvix" ] || { echo "no program $torvix"; exit 2; }
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0 checks=0
@@ -68,7 +70,7 @@ golden)
 genomes)
   [ -d "$data_dir" ] || { echo "no shared genomes in $data_dir: skipped"; exit 77; }
   found=0
-  for gz in "$data_dir"/lambda*.fa.gz "$data_dir"/*yeast*.fa.gz "$data_dir"/*ecoli*.fa.gz "$data_dir"/*umaydis*.fa.gz; do
+  for gz in "$data_dir"/*lambda*.fa.gz "$data_dir"/*yeast*.fa.gz "$data_dir"/*ecoli*.fa.gz "$data_dir"/*umaydis*.fa.gz; do
     [ -f "$gz" ] || continue
     found=1
     name=$(basename "$gz" .fa.gz)
