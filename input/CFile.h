@@ -7,6 +7,7 @@
 #ifndef TORVIX_INPUT_CFILE_H
 #define TORVIX_INPUT_CFILE_H
 
+#include <cstddef>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -76,6 +77,16 @@ public:
       return static_cast<unsigned char>(c);
     return getchar_slow(c);
   }
+
+  // The bytes buffered from the read position on, for a reader that takes
+  // plain characters (above 13, which getchar hands out unchanged) in bulk;
+  // skip(n) then consumes n of them.
+  const char *buffered(std::size_t &n) const
+  {
+    n = static_cast<std::size_t>(data_end - read_pos);
+    return read_pos;
+  }
+  void skip(std::size_t n) { read_pos += n; }
 
   void ungetchar()
   {

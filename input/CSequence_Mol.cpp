@@ -55,6 +55,33 @@ const class_table classes;
 template <bool remove_gaps> void CSequence_Mol::read_line(CFile &in, unsigned &position)
 {
   for (;;) {
+    // Bases and ambiguity codes straight from the reader's buffer, as far
+    // as the sequence has room; the rest one by one below.
+    std::size_t n;
+    const unsigned char *const from = reinterpret_cast<const unsigned char *>(in.buffered(n));
+    if (n > seq.capacity - seq.length)
+      n = seq.capacity - seq.length;
+    char *const to = seq.data + seq.length;
+    unsigned bases = 0, ambiguous = 0;
+    std::size_t k = 0;
+    for (; k < n; ++k) {
+      const unsigned char kind = classes.kind[from[k]];
+      if (kind == sc_base) {
+        to[k] = classes.stored[from[k]];
+        ++bases;
+      } else if (kind == sc_ambig) {
+        to[k] = ambig_char;
+        ++ambiguous;
+      } else {
+        break;
+      }
+    }
+    in.skip(k);
+    seq.length += static_cast<unsigned>(k);
+    number_of_ACGTU += bases;
+    number_of_Ns += ambiguous;
+    position += static_cast<unsigned>(k);
+
     unsigned c = in.getchar();
     unsigned char kind = classes.kind[c];
     if (!remove_gaps && (kind == sc_dash || kind == sc_star))
