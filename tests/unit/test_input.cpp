@@ -1,7 +1,10 @@
 // The character reader and the FASTA reader: block boundaries, line ends,
 // push-back, normalisation, gap bookkeeping and the masked-file writer.
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <random>
+#include <vector>
 
 #include <zlib.h>
 
@@ -247,4 +250,63 @@ TEST_F(InputTest, TheMaskedFileDropsTheEndingOfACompressedInputOnlyAndFollowsMas
     EXPECT_EQ(row.expected, masked_file_name(row.input, row.compressed)) << row.input;
   }
   global_masked_filename.clear();
+}
+
+// The reader takes bases and ambiguity codes in bulk from its buffer: checked
+// against a character-by-character model on random lines that mix them with
+// gaps, white space and CR line ends, in records that cross the reader's
+// block boundaries and outgrow the sequence's first allocation.
+TEST_F(InputTest, BulkReadRecordsEqualTheCharacterByCharacterModel)
+{
+  const struct {
+    const char *fault;
+    std::size_t length;
+    char mode; // r removes gaps, c turns them into N
+  } rows[] = {
+      {"a base lost or doubled at a block boundary of the reader", 2500000, 'r'},
+      {"gaps turned into N must not be taken for bases in bulk", 1200000, 'c'},
+      {"the bulk copy must stop where the sequence has no room and grow it",
+       CSequence_Mol::initial_seq_capacity + 300000, 'r'},
+  };
+  const std::string alphabet = "ACGTacgtUuNnRYKMSWBDHV?xX-*  \t";
+  std::mt19937 rng(21);
+  for (const auto &row : rows) {
+    std::string content = ">rec one\n", want_seq;
+    std::vector<unsigned> want_gaps;
+    unsigned position = 0, acgt = 0, ambiguous = 0;
+    for (std::size_t column = 0; want_seq.size() + want_gaps.size() < row.length;) {
+      // Long runs of plain bases, as in real files, broken now and then.
+      const char c = rng() % 16 ? "ACGTacgt"[rng() % 8] : alphabet[rng() % alphabet.size()];
+      content += c;
+      if (++column == 60 + rng() % 3) {
+        content += rng() % 4 ? "\n" : "\r\n";
+        column = 0;
+      }
+      const char up = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (c == ' ' || c == '\t')
+        continue;
+      if ((c == '-' || c == '*') && row.mode == 'r') {
+        want_gaps.push_back(position++);
+        continue;
+      }
+      const bool base = std::string("ACGTU").find(up) != std::string::npos;
+      want_seq += base ? (up == 'U' ? 'T' : up) : 'N';
+      (base ? acgt : ambiguous) += 1;
+      ++position;
+    }
+    content += "\n>next\nAC\n";
+    scratch_file f(content);
+    CFile in(f.c_str());
+    CSequence_Mol r;
+    row.mode == 'r' ? r.readFastaSequence_toupper_ambig2N_removegaps(in)
+                    : r.readFastaSequence_toupper_ambig2N_gaps2N(in);
+    ASSERT_FALSE(in.fail()) << row.fault;
+    EXPECT_TRUE(want_seq == text(r.seq)) << row.fault;
+    EXPECT_EQ(acgt, r.number_of_ACGTU) << row.fault;
+    EXPECT_EQ(ambiguous, r.number_of_Ns) << row.fault;
+    EXPECT_EQ(want_gaps, std::vector<unsigned>(r.gap_positions.begin(), r.gap_positions.end()))
+        << row.fault;
+    r.readFastaSequence_toupper_ambig2N_removegaps(in);
+    EXPECT_EQ("next|next||AC| end", outcome(in, r)) << row.fault;
+  }
 }
