@@ -29,7 +29,12 @@ public:
   // Brings the marks up to date up to offset k, inclusive.
   void bring_up_to(long k)
   {
-    if (k >= frontier)
+    if (k < frontier)
+      return;
+    // Nothing pending is the usual case, met at every window.
+    if (reaching.empty() && loose_ahead.empty())
+      frontier = k + 1;
+    else
       advance_to(k + 1);
   }
   // The repeat sat, accepted at the window starting at offset s, covers its
