@@ -6,6 +6,7 @@
 #ifndef TORVIX_ENGINE_CANCHORSEQ_H
 #define TORVIX_ENGINE_CANCHORSEQ_H
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -28,6 +29,22 @@ public:
   {
     if (!anchor_buffer)
       abort_on_failed_realloc();
+  }
+  // The marks of from over offsets [lo, hi) only, for a search of a stretch
+  // of the record that looks at no others.
+  CAnchorSeq(const CAnchorSeq &from, long lo, long hi)
+      : seq_begin(from.seq_begin), seq_len(from.seq_len),
+        anchor_buffer(static_cast<unsigned char *>(std::calloc(bytes(seq_len), 1)))
+  {
+    if (!anchor_buffer)
+      abort_on_failed_realloc();
+    // Bit k + 1 marks offset k; the bytes holding the bits of [lo, hi).
+    const long from_bit = std::max(lo, -1L) + 1;
+    const long to_bit = std::min(hi, long(seq_len) + 1) + 1;
+    const std::size_t first = std::size_t(from_bit) >> 3;
+    const std::size_t last = (std::size_t(to_bit) + 7) >> 3;
+    if (first < last)
+      std::memcpy(anchor_buffer + first, from.anchor_buffer + first, last - first);
   }
   CAnchorSeq(const CAnchorSeq &) = delete;
   CAnchorSeq &operator=(const CAnchorSeq &) = delete;

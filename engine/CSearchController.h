@@ -12,6 +12,7 @@
 #include "Csat.h"
 #include "search_observer.h"
 #include "search_setup.h"
+#include "task_executor.h"
 #include "walk_memo.h"
 #include "input/CSequence_Mol.h"
 
@@ -69,6 +70,12 @@ public:
   // into a repeat reaching the thresholds; with skip_in_bulk off it tries
   // every window: the plain reference.
   bool skip_in_bulk = true;
+  // The search may cut the record into chunks of windows, searched by tasks
+  // that executor may run in parallel and then confirmed in order against
+  // the marks the sequential search would have seen, so that the result is
+  // the same for every number of chunks; 1 is the sequential search itself.
+  unsigned chunks = 1;
+  task_executor executor = run_tasks_in_order;
 
   // Writes out the events still held as paths of the repeats in list.
   void write_out_events(std::list<Csat *> &list);

@@ -37,6 +37,9 @@ public:
     else
       advance_to(k + 1);
   }
+  // For a search that begins at offset k, with the marks from k on as the
+  // passes before left them: the repeats that reach there are accepted next.
+  void start_at(long k) { frontier = k; }
   // The repeat sat, accepted at the window starting at offset s, covers its
   // span and frees its events. Its events must be sorted and it must stay
   // as it is until the pass is finished.

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "CSearchController.h"
+#include "chunked_search.h"
 #include "imperfect_candidate.h"
 #include "imperfect_extension.h"
 
@@ -12,6 +13,10 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats()
   exact_search_2(setup.intern);
 
   observer.message("  Extend exact to imperfect repeats.\n");
+  if (chunks > 1 && chunked_seed_extension(*this, setup.intern)) {
+    imperfectSATList.sort_by_position();
+    return;
+  }
   const char *const b = seq.seq.data;
   const char *const e = b + seq.seq.length;
   imperfect_extender extender(setup);

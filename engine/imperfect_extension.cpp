@@ -785,6 +785,7 @@ template <bool Fwd> class memo_walker
   static constexpr std::size_t min_chain = 16;
   static constexpr std::size_t chain_batch = 4096;
   walk_memos *const memos;
+  unsigned long long &remembered_steps;
   walk_memo *tree = nullptr;
   const long long safe;
   const char *const unit_begin;
@@ -845,8 +846,8 @@ template <bool Fwd> class memo_walker
 public:
   memo_walker(const imperfect_extender &c, const Csat &sat)
       : memos(sat.recursion_depth == 0 && c.safe_score != LLONG_MAX ? c.memos : nullptr),
-        safe(c.safe_score), unit_begin(c.unit_begin), L(static_cast<unsigned>(c.unit_length)),
-        mismatch_score(c.mismatch), indel_score(c.indel)
+        remembered_steps(c.remembered_steps), safe(c.safe_score), unit_begin(c.unit_begin),
+        L(static_cast<unsigned>(c.unit_length)), mismatch_score(c.mismatch), indel_score(c.indel)
   {
     record_floor = safe;
     // The searches that remember walks grow units within the threshold tables.
@@ -956,6 +957,7 @@ public:
         --sat.paths.length;
       move_to(A, to_end);
       sat.paths.push_back(walk_path{J, A, Fwd});
+      remembered_steps += to_end.mismatches + to_end.insertions + to_end.deletions;
     }
     if (safe_to_root) {
       root = A;

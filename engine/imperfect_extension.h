@@ -57,6 +57,11 @@ public:
   // Mismatch points at which a walk chose its edit by a look-ahead of its
   // own: the work that remembered walks do not save.
   mutable unsigned long long explicit_steps = 0;
+  // Mismatch points that a walk took from the remembered walks instead. Every
+  // point is one edit, so explicit_steps plus these are the choices a walk
+  // aligned in full makes, whatever was remembered: a bound on the explicit
+  // choices of any search of the same windows.
+  mutable unsigned long long remembered_steps = 0;
 
   // The walks of the record seen so far, or null: every walk aligned in
   // full, the reference that the remembered walks must agree with.

@@ -1,0 +1,563 @@
+#include "chunked_search.h"
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <vector>
+
+#include "CSearchController.h"
+#include "imperfect_windows.h"
+#include "params/global-types-and-parameters.h"
+
+namespace {
+
+// A repeat kept at the window starting at s, the look-ahead choices its
+// walks make when aligned in full, and the last offset whose mark it sets
+// (LONG_MIN when it sets none).
+struct kept_window {
+  Csat *sat;
+  const char *s;
+  unsigned long long steps;
+  long reach;
+};
+
+// Window starts [first, end) cut into k chunks, chunk j from borders[j] to
+// borders[j + 1]; chunks may be empty.
+std::vector<const char *> chunk_borders(const char *first, const char *end, std::size_t k)
+{
+  std::vector<const char *> borders(k + 1);
+  const long n = end > first ? end - first : 0;
+  for (std::size_t j = 0; j <= k; ++j)
+    borders[j] = first + n * static_cast<long>(j) / static_cast<long>(k);
+  return borders;
+}
+
+// The last offset whose mark the imperfect repeat sat sets: its span, or an
+// event past it. Events still held as paths are bounded by a node of their
+// path: a forward path's events lie at or before the node it ends at, a
+// backward path's at or before the node it starts from.
+long imperfect_reach(const Csat &sat, const char *b, const walk_memos &memos)
+{
+  long reach = sat.pos_right - b - 1;
+  if (sat.alignment.length)
+    reach = std::max(reach, static_cast<long>(sat.alignment[sat.alignment.length - 1].pos - b));
+  for (const walk_path &w : sat.paths) {
+    const char *bound =
+        w.forward ? memos.forward.nodes[w.to].pos : memos.backward.nodes[w.from].pos;
+    reach = std::max(reach, static_cast<long>(bound - b));
+  }
+  return reach;
+}
+
+// What one task of a chunked search owns: its own pool and remembered walks
+// (neither is shared between threads), and what its chunk kept.
+struct chunk_worker {
+  Csat_garbagecollector pool;
+  walk_memos memos;
+  std::vector<kept_window> kept;
+  const char *end = nullptr; // where the exact search of unit length 1 would go on
+  bool stopped = false;
+  unsigned looks = 0;
+  // Asked every 256 windows; the stop button is asked every 65,536.
+  bool stop_now(search_observer &observer)
+  {
+    if (++looks % 256 != 0)
+      return false;
+    return stopped = observer.stop_requested();
+  }
+};
+
+struct chunk_team {
+  CSearchController &ctl;
+  const char *const b;
+  const char *const e;
+  std::vector<chunk_worker> workers;
+
+  explicit chunk_team(CSearchController &c)
+      : ctl(c), b(c.seq.seq.data), e(c.seq.seq.data + c.seq.seq.length), workers(c.chunks)
+  {
+    for (chunk_worker &w : workers)
+      w.memos.node_cap = (4 * std::size_t(c.seq.seq.length) + (std::size_t(1) << 22)) / c.chunks;
+  }
+  chunk_team(const chunk_team &) = delete;
+  chunk_team &operator=(const chunk_team &) = delete;
+  ~chunk_team()
+  {
+    for (chunk_worker &w : workers)
+      ctl.pool.free_list.splice(ctl.pool.free_list.end(), w.pool.free_list);
+  }
+
+  void run(const std::function<void(std::size_t)> &task) { ctl.executor(workers.size(), task); }
+
+  // After a stop request: what the chunks kept goes back to the pool.
+  bool any_stopped()
+  {
+    bool stopped = false;
+    for (chunk_worker &w : workers) {
+      stopped = stopped || w.stopped;
+      w.stopped = false;
+    }
+    if (stopped)
+      for (chunk_worker &w : workers)
+        drop(w.kept, 0);
+    return stopped;
+  }
+  // Gives the records of kept from index i on back to the pool.
+  void drop(std::vector<kept_window> &kept, std::size_t i)
+  {
+    for (; i < kept.size(); ++i)
+      ctl.pool.push_back(kept[i].sat);
+    kept.clear();
+  }
+};
+
+// The confirmation of one chunk's speculative result against the repeats
+// the sequential search kept before it. Both searches look at the marks
+// from one position left of a window on. Where no repeat that only one of
+// them kept marks a position from there on, both see the same marks, now
+// and at every window after: the chunk's own result stands from there.
+// `differs` is the last offset such a repeat marks.
+struct confirmation {
+  std::vector<kept_window> &truth;
+  Csat_garbagecollector &pool;
+  long reach = LONG_MIN; // of every repeat of the pass kept so far
+  // The repeats of the pass that may still mark a position at the next
+  // border, in the order kept.
+  std::vector<std::size_t> reaching;
+  const std::size_t first;
+
+  confirmation(std::vector<kept_window> &t, Csat_garbagecollector &p)
+      : truth(t), pool(p), first(t.size())
+  {
+  }
+
+  void take(const kept_window &x)
+  {
+    truth.push_back(x);
+    reach = std::max(reach, x.reach);
+    if (x.reach != LONG_MIN)
+      reaching.push_back(truth.size() - 1);
+  }
+  void passed_border(long border)
+  {
+    std::size_t n = 0;
+    for (std::size_t i : reaching)
+      if (truth[i].reach >= border - 1)
+        reaching[n++] = i;
+    reaching.resize(n);
+  }
+  // The windows from cur on were searched again up to stop_at and kept
+  // again; spec holds the chunk's own result from index si on. Settles
+  // both, and returns the last offset marked by a repeat that only one of
+  // the two kept (or differs as it was).
+  long settle(std::vector<kept_window> &spec, std::size_t &si, std::vector<kept_window> &again,
+              const char *stop_at, long differs)
+  {
+    std::size_t a = 0;
+    for (; si < spec.size() && spec[si].s < stop_at; ++si) {
+      while (a < again.size() && again[a].s < spec[si].s)
+        differs = std::max(differs, again[a++].reach);
+      if (a < again.size() && again[a].s == spec[si].s)
+        ++a; // the same window grows the same repeat
+      else
+        differs = std::max(differs, spec[si].reach);
+      pool.push_back(spec[si].sat);
+    }
+    for (; a < again.size(); ++a)
+      differs = std::max(differs, again[a].reach);
+    for (const kept_window &x : again)
+      take(x);
+    again.clear();
+    return differs;
+  }
+  void take_rest(std::vector<kept_window> &spec, std::size_t si)
+  {
+    for (; si < spec.size(); ++si)
+      take(spec[si]);
+    spec.clear();
+  }
+};
+
+// The imperfect search's hooks in a chunk (worker set) and when searching
+// again (no stop request: the chunks already looked).
+struct imperfect_chunk_hooks {
+  std::vector<kept_window> &kept;
+  imperfect_extender &extender;
+  chunk_worker *worker;
+  search_observer &observer;
+  const char *b;
+  const walk_memos &memos;
+
+  bool keep(Csat *sat, const char *s)
+  {
+    kept.push_back(kept_window{sat, s, extender.explicit_steps + extender.remembered_steps,
+                               imperfect_reach(*sat, b, memos)});
+    extender.explicit_steps = 0;
+    extender.remembered_steps = 0;
+    return true;
+  }
+  bool look_in(unsigned) { return worker && worker->stop_now(observer); }
+};
+
+template <class Hooks>
+void imperfect_windows(unsigned L, const char *b, const char *e, const char *from, const char *to,
+                       const threshold_tables &user, imperfect_extender &extender,
+                       pass_marks &marks, Csat_garbagecollector &pool, Hooks &hooks)
+{
+  if (L == 1)
+    windows_of_length_1(b, e, from, to, user, extender, marks, pool, hooks);
+  else
+    windows_of_length(L, b, e, from, to, user, extender, marks, pool, hooks);
+}
+
+// One pass of the direct imperfect search over the marks T that the passes
+// before left; appends its repeats to truth in the order the sequential
+// search keeps them and leaves T as that search leaves it (for unit lengths
+// from 2 on). False on a stop request, with nothing appended.
+bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
+                            std::vector<kept_window> &truth)
+{
+  CSearchController &ctl = team.ctl;
+  const char *const b = team.b;
+  const char *const e = team.e;
+  const long n = e - b;
+  const std::size_t k = team.workers.size();
+  const std::vector<const char *> c = chunk_borders(b, L == 1 ? e - 1 : e - L, k);
+
+  team.run([&](std::size_t j) {
+    chunk_worker &w = team.workers[j];
+    // A window reads the marks from its left neighbour to the base after it.
+    CAnchorSeq marks(T, std::max(c[j] - b - 1, -1L), std::min(c[j + 1] - b + L + 1, n + 1));
+    imperfect_extender extender(ctl.setup);
+    extender.start_windows(L, b, e);
+    extender.memos = ctl.remember_walks ? &w.memos : nullptr;
+    deferred_marks deferred(marks, w.memos);
+    pass_marks pm{marks, &deferred, w.memos};
+    imperfect_chunk_hooks hooks{w.kept, extender, &w, ctl.observer, b, w.memos};
+    imperfect_windows(L, b, e, c[j], c[j + 1], ctl.setup.user, extender, pm, w.pool, hooks);
+    // The chunk's walks are its own: its repeats hold all their events.
+    for (kept_window &x : w.kept)
+      w.memos.write_out_events(*x.sat);
+  });
+  if (team.any_stopped())
+    return false;
+
+  imperfect_extender extender(ctl.setup);
+  extender.start_windows(L, b, e);
+  extender.memos = ctl.remember_walks ? &ctl.memos : nullptr;
+  confirmation conf(truth, ctl.pool);
+  std::vector<kept_window> again;
+  imperfect_chunk_hooks hooks{again, extender, nullptr, ctl.observer, b, ctl.memos};
+  // The marks of the sequential search from where the windows are searched
+  // again, up to where the chunk's own result stands.
+  std::unique_ptr<deferred_marks> redo;
+  for (std::size_t j = 0; j < k; ++j) {
+    std::vector<kept_window> &spec = team.workers[j].kept;
+    const long border = c[j] - b;
+    if (!redo && conf.reach < border - 1) {
+      conf.take_rest(spec, 0);
+      conf.passed_border(c[j + 1] - b);
+      continue;
+    }
+    if (!redo) {
+      // From the border on, T holds the marks of the passes before, except
+      // where an earlier search again wrote them; those positions belong to
+      // repeats that reach the border and are accepted again first, so each
+      // is written again before a window reads it.
+      redo.reset(new deferred_marks(T, ctl.memos));
+      redo->start_at(border - 1);
+      for (std::size_t i : conf.reaching)
+        if (truth[i].reach >= border - 1)
+          redo->accept(*truth[i].sat, truth[i].s - b);
+    }
+    pass_marks pm{T, redo.get(), ctl.memos};
+    long differs = conf.reach;
+    std::size_t si = 0;
+    for (const char *cur = c[j]; cur < c[j + 1];) {
+      if (differs < cur - b - 1) {
+        conf.take_rest(spec, si);
+        redo.reset();
+        break;
+      }
+      const char *const stop_at = std::min(c[j + 1], b + differs + 2);
+      imperfect_windows(L, b, e, cur, stop_at, ctl.setup.user, extender, pm, ctl.pool, hooks);
+      differs = conf.settle(spec, si, again, stop_at, differs);
+      cur = stop_at;
+    }
+    spec.clear();
+    conf.passed_border(c[j + 1] - b);
+  }
+  redo.reset();
+
+  for (std::size_t i = conf.first; i < truth.size(); ++i)
+    ctl.memos.write_out_events(*truth[i].sat);
+  if (L >= 2) {
+    // Every position a repeat of the pass marks is written again, each
+    // from the last repeat that marks it.
+    deferred_marks all(T, ctl.memos);
+    for (std::size_t i = conf.first; i < truth.size(); ++i)
+      all.accept(*truth[i].sat, truth[i].s - b);
+    all.finish_pass();
+  }
+  return true;
+}
+
+// The exact search's hooks in a chunk and when searching again.
+struct exact_chunk_hooks final : exact_hooks {
+  std::vector<kept_window> &kept;
+  chunk_worker *worker;
+  search_observer &observer;
+  const char *b;
+  exact_chunk_hooks(std::vector<kept_window> &k, chunk_worker *w, search_observer &o,
+                    const char *b_)
+      : kept(k), worker(w), observer(o), b(b_)
+  {
+  }
+  void keep(Csat *sat, const char *s, bool covers) override
+  {
+    kept.push_back(kept_window{sat, s, 0, covers ? sat->pos_right - b - 1 : LONG_MIN});
+  }
+  bool look_in(unsigned) override { return worker && worker->stop_now(observer); }
+};
+
+// The exact pass for unit length 1. It has no marks, but a kept repeat moves
+// the scan to its end: a chunk's own result stands from the first position
+// on that both scans visit.
+bool chunked_exact_pass_1(chunk_team &team, const threshold_tables &active,
+                          std::vector<kept_window> &truth)
+{
+  CSearchController &ctl = team.ctl;
+  const char *const b = team.b;
+  const char *const e = team.e;
+  const std::size_t k = team.workers.size();
+  const std::vector<const char *> c = chunk_borders(b, e - 1, k);
+  team.run([&](std::size_t j) {
+    chunk_worker &w = team.workers[j];
+    exact_chunk_hooks hooks(w.kept, &w, ctl.observer, b);
+    w.end = exact_windows_of_length_1(b, e, c[j], c[j + 1], active, ctl.skip_in_bulk, w.pool,
+                                      hooks);
+  });
+  if (team.any_stopped())
+    return false;
+
+  std::vector<kept_window> again;
+  exact_chunk_hooks hooks(again, nullptr, ctl.observer, b);
+  const char *q = past_N_run(b, e); // where the sequential scan goes on
+  for (std::size_t j = 0; j < k; ++j) {
+    chunk_worker &w = team.workers[j];
+    std::vector<kept_window> &spec = w.kept;
+    while (q < c[j + 1] && e - q > 1) {
+      // The chunk's scan visits every base that is not N from the start of
+      // its chunk on, except those a kept repeat jumped over.
+      const auto after = std::lower_bound(
+          spec.begin(), spec.end(), q, [](const kept_window &x, const char *p) { return x.s < p; });
+      if (after == spec.begin() || q >= past_N_run(std::prev(after)->sat->pos_right, e)) {
+        const std::size_t i = static_cast<std::size_t>(after - spec.begin());
+        for (std::size_t d = 0; d < i; ++d)
+          ctl.pool.push_back(spec[d].sat);
+        for (std::size_t d = i; d < spec.size(); ++d)
+          truth.push_back(spec[d]);
+        spec.clear();
+        q = w.end;
+        break;
+      }
+      q = exact_windows_of_length_1(b, e, q, q + 1, active, ctl.skip_in_bulk, ctl.pool, hooks);
+      truth.insert(truth.end(), again.begin(), again.end());
+      again.clear();
+    }
+    team.drop(spec, 0);
+  }
+  return true;
+}
+
+// An exact pass for a unit length L >= 2. Its marks only ever cover, so T
+// holds at every moment the union of the covers kept so far.
+bool chunked_exact_pass(chunk_team &team, unsigned L, const threshold_tables &active,
+                        CAnchorSeq &T, std::vector<kept_window> &truth)
+{
+  CSearchController &ctl = team.ctl;
+  const char *const b = team.b;
+  const char *const e = team.e;
+  const long n = e - b;
+  const std::size_t k = team.workers.size();
+  const std::vector<const char *> c = chunk_borders(b, e - L, k);
+  team.run([&](std::size_t j) {
+    chunk_worker &w = team.workers[j];
+    CAnchorSeq marks(T, std::max(c[j] - b - 1, -1L), std::min(c[j + 1] - b + L + 1, n + 1));
+    exact_chunk_hooks hooks(w.kept, &w, ctl.observer, b);
+    exact_windows_of_length(L, b, e, c[j], c[j + 1], active, ctl.setup.user, ctl.skip_in_bulk,
+                            marks, w.pool, hooks);
+  });
+  if (team.any_stopped())
+    return false;
+
+  confirmation conf(truth, ctl.pool);
+  std::vector<kept_window> again;
+  exact_chunk_hooks hooks(again, nullptr, ctl.observer, b);
+  auto cover_from = [&](std::size_t i) {
+    for (; i < truth.size(); ++i)
+      if (truth[i].reach != LONG_MIN)
+        T.cover(truth[i].sat->pos_left - b, truth[i].sat->pos_right - b);
+  };
+  for (std::size_t j = 0; j < k; ++j) {
+    std::vector<kept_window> &spec = team.workers[j].kept;
+    long differs = conf.reach;
+    std::size_t si = 0;
+    for (const char *cur = c[j]; cur < c[j + 1];) {
+      if (differs < cur - b - 1) {
+        const std::size_t from = truth.size();
+        conf.take_rest(spec, si);
+        cover_from(from);
+        break;
+      }
+      const char *const stop_at = std::min(c[j + 1], b + differs + 2);
+      exact_windows_of_length(L, b, e, cur, stop_at, active, ctl.setup.user, ctl.skip_in_bulk, T,
+                              ctl.pool, hooks);
+      differs = conf.settle(spec, si, again, stop_at, differs);
+      cur = stop_at;
+    }
+    spec.clear();
+  }
+  return true;
+}
+
+// Hands the repeats of a finished search to list in the order kept.
+void hand_over(std::vector<kept_window> &truth, std::list<Csat *> &list)
+{
+  for (const kept_window &x : truth)
+    list.push_back(x.sat);
+  truth.clear();
+}
+
+} // namespace
+
+void chunked_exact_search(CSearchController &ctl, const threshold_tables &active)
+{
+  std::vector<kept_window> truth;
+  {
+    chunk_team team(ctl);
+    const unsigned long n = ctl.seq.seq.length;
+    bool stopped = false;
+    if (global_min_unit_length <= 1 && global_max_unit_length >= 1)
+      stopped = ctl.stop_here(1) || ctl.progress_then_stop(1) ||
+                !chunked_exact_pass_1(team, active, truth);
+    CAnchorSeq T(ctl.seq);
+    for (unsigned L = global_min_unit_length > 2 ? global_min_unit_length : 2;
+         !stopped && L <= global_max_unit_length; ++L) {
+      if (ctl.stop_here(L))
+        break;
+      if (n <= L)
+        continue;
+      stopped = ctl.progress_then_stop(L) || !chunked_exact_pass(team, L, active, T, truth);
+    }
+  }
+  hand_over(truth, ctl.exactSATList);
+  ctl.exactSATList.sort_by_position();
+}
+
+void chunked_imperfect_search(CSearchController &ctl)
+{
+  std::vector<kept_window> truth;
+  unsigned long long steps = 0;
+  bool over_budget = false;
+  {
+    chunk_team team(ctl);
+    const unsigned long n = ctl.seq.seq.length;
+    CAnchorSeq T(ctl.seq);
+    unsigned L = global_min_unit_length;
+    bool stopped = false;
+    if (L == 1) {
+      stopped = ctl.progress_then_stop(1) || !chunked_imperfect_pass(team, 1, T, truth);
+      // Mononucleotide runs must not hide the repeats of longer units.
+      T.reset();
+      L = 2;
+    }
+    // The work bound gives the record up when the look-ahead choices of the
+    // kept repeats exceed it. The chunks remember other walks than the
+    // sequential search, so they count every choice a walk aligned in full
+    // makes, which the sequential search's choices never exceed; past the
+    // bound the sequential search decides.
+    for (; !stopped && !over_budget && L <= global_max_unit_length; ++L) {
+      const std::size_t from = truth.size();
+      if (L < n && !ctl.progress_then_stop(L))
+        chunked_imperfect_pass(team, L, T, truth);
+      for (std::size_t i = from; i < truth.size(); ++i)
+        steps += truth[i].steps;
+      over_budget = steps > ctl.step_budget;
+      stopped = ctl.stop_here(L);
+    }
+  }
+  if (over_budget) {
+    for (const kept_window &x : truth)
+      ctl.pool.push_back(x.sat);
+    ctl.memos.clear();
+    const unsigned k = ctl.chunks;
+    ctl.chunks = 1;
+    ctl.complete_imperfect_search(nullptr);
+    ctl.chunks = k;
+    return;
+  }
+  hand_over(truth, ctl.imperfectSATList);
+  ctl.imperfectSATList.sort_by_position();
+}
+
+bool chunked_seed_extension(CSearchController &ctl, const threshold_tables &active)
+{
+  const char *const b = ctl.seq.seq.data;
+  const char *const e = b + ctl.seq.seq.length;
+  CsatContainer &seeds = ctl.exactSATList;
+  // The seeds cut into chunks of consecutive seeds.
+  const std::size_t k = ctl.chunks;
+  std::vector<CsatContainer::iterator> c(k + 1, seeds.end());
+  {
+    const std::size_t n = seeds.size();
+    auto it = seeds.begin();
+    for (std::size_t j = 0, i = 0; j < k; ++j) {
+      for (; i < n * j / k; ++i)
+        ++it;
+      c[j] = it;
+    }
+  }
+  std::vector<unsigned long long> steps(k, 0);
+  {
+    chunk_team team(ctl);
+    team.run([&](std::size_t j) {
+      chunk_worker &w = team.workers[j];
+      imperfect_extender extender(ctl.setup);
+      extender.memos = ctl.remember_walks ? &w.memos : nullptr;
+      for (auto it = c[j]; it != c[j + 1]; ++it) {
+        Csat &seed = **it;
+        extender.grow(seed, b, e);
+        trim_Ns(seed);
+        if (reaches_thresholds(seed, ctl.setup.user)) {
+          steps[j] += extender.explicit_steps + extender.remembered_steps;
+          sort_alignment_events(seed);
+          w.memos.write_out_events(seed);
+        }
+        extender.explicit_steps = 0;
+        extender.remembered_steps = 0;
+      }
+    });
+  }
+  unsigned long long total = 0;
+  for (unsigned long long x : steps)
+    total += x;
+  if (total > ctl.step_budget) {
+    // The seeds again as the exact search finds them, for the sequential
+    // extension.
+    while (!seeds.empty())
+      seeds.remove_to_pool(seeds.begin());
+    ctl.exact_search_2(active);
+    return false;
+  }
+  for (auto it = seeds.begin(); it != seeds.end();) {
+    if (!reaches_thresholds(**it, ctl.setup.user)) {
+      it = seeds.remove_to_pool(it);
+      continue;
+    }
+    auto next = std::next(it);
+    ctl.imperfectSATList.splice(ctl.imperfectSATList.end(), seeds, it);
+    it = next;
+  }
+  return true;
+}

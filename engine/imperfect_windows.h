@@ -1,0 +1,131 @@
+// The window loops of the direct imperfect search over a stretch of window
+// starts: the whole record in the sequential search, one chunk of it, or the
+// stretch that a chunked search searches again when a chunk's marks turn out
+// to differ from those of the sequential search.
+#ifndef TORVIX_ENGINE_IMPERFECT_WINDOWS_H
+#define TORVIX_ENGINE_IMPERFECT_WINDOWS_H
+
+#include "CSearchController.h"
+#include "deferred_marks.h"
+#include "imperfect_candidate.h"
+#include "imperfect_extension.h"
+#include "sequence_scan.h"
+
+// Marks the accepted repeat as covered, but leaves the places where its
+// alignment was imperfect free, so windows may still start or end there.
+void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat, const walk_memos &memos);
+
+// The marking of one pass: at once, or as the window test needs it.
+struct pass_marks {
+  CAnchorSeq &anchor_seq;
+  deferred_marks *deferred;
+  const walk_memos &memos;
+
+  void bring_up_to(long k)
+  {
+    if (deferred)
+      deferred->bring_up_to(k);
+  }
+};
+
+// Marks the grown candidate sat, kept at the window starting at s.
+void mark_kept(pass_marks &marks, Csat &sat, const char *s);
+
+// Grows the window [s, s + L) in the candidate *sat (taking one from pool
+// when there is none); true when it reaches the thresholds. Most windows are
+// rejected, so only this part is inlined. Only the look-ahead choices of
+// kept repeats count against the work bound: a rejected window's walk is
+// bounded by its unit length.
+[[gnu::always_inline]] inline bool grow_window_reaches(imperfect_extender &extender,
+                                                       const threshold_tables &user,
+                                                       Csat_garbagecollector &pool, Csat *&sat,
+                                                       const char *s, unsigned L)
+{
+  if (sat)
+    sat->init(s, s + L);
+  else
+    sat = pool.get_new(s, s + L);
+  extender.grow_window(*sat);
+  trim_Ns(*sat);
+  if (reaches_thresholds(*sat, user))
+    return true;
+  extender.explicit_steps = 0;
+  extender.remembered_steps = 0;
+  return false;
+}
+
+// The windows of unit length L >= 2 in the record [b, e) that start in
+// [from, to). hooks.keep(sat, s) takes each kept repeat, already marked, and
+// is false when the search must end; hooks.look_in(L) is asked at every
+// window start that is a multiple of 256 and is true on a stop request. The
+// extender is set up for windows of length L.
+template <class Hooks>
+void windows_of_length(unsigned L, const char *b, const char *e, const char *from, const char *to,
+                       const threshold_tables &user, imperfect_extender &extender, pass_marks &marks,
+                       Csat_garbagecollector &pool, Hooks &hooks)
+{
+  const char *n_pos = next_N(from, e);
+  Csat *sat = nullptr;
+  const char *const last_start = e - L - 1;
+  auto stops_at = [&](const char *s) { return (s - b) % 256 == 0 && hooks.look_in(L); };
+  for (const char *s = from; s < to;) {
+    if (n_pos < s)
+      n_pos = next_N(s, e);
+    if (n_pos < s + L) {
+      // Every window that starts before the end of this run of N holds one
+      // of them: go past those windows, looking in on the clock at the same
+      // starts as if they had been tried.
+      const char *const run_end = past_N_run(n_pos, e);
+      const char *const next = run_end <= last_start ? run_end : last_start + 1;
+      bool stopped = false;
+      for (const char *m = s + (256 - (s - b) % 256); m <= next && !stopped; m += 256)
+        stopped = stops_at(m);
+      if (stopped)
+        break;
+      s = next;
+      continue;
+    }
+    marks.bring_up_to(s - b + L);
+    if (marks.anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e) &&
+        grow_window_reaches(extender, user, pool, sat, s, L)) {
+      mark_kept(marks, *sat, s);
+      Csat *const kept = sat;
+      sat = nullptr;
+      if (!hooks.keep(kept, s))
+        break;
+    }
+    ++s;
+    if (stops_at(s))
+      break;
+  }
+  if (sat)
+    pool.push_back(sat);
+}
+
+// The same for unit length 1: windows start on every base that is not N.
+template <class Hooks>
+void windows_of_length_1(const char *b, const char *e, const char *from, const char *to,
+                         const threshold_tables &user, imperfect_extender &extender, pass_marks &marks,
+                         Csat_garbagecollector &pool, Hooks &hooks)
+{
+  const char *s = past_N_run(from, e);
+  Csat *sat = nullptr;
+  while (e - s > 1 && s < to) {
+    if ((s - b) % 256 == 0 && hooks.look_in(1))
+      break;
+    marks.bring_up_to(s - b);
+    if (marks.anchor_seq.is_free(s - b) && grow_window_reaches(extender, user, pool, sat, s, 1)) {
+      mark_kept(marks, *sat, s);
+      Csat *const kept = sat;
+      sat = nullptr;
+      if (!hooks.keep(kept, s))
+        break;
+    }
+    ++s;
+    s = past_N_run(s, e);
+  }
+  if (sat)
+    pool.push_back(sat);
+}
+
+#endif
