@@ -3,6 +3,7 @@
 #include <sched.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -294,6 +295,15 @@ int run_context::search_sequentially()
   return status_ok;
 }
 
+// A record long enough to keep every worker busy for a while is cut into
+// chunks, a few per thread so that chunks of unequal work even out; the
+// output does not depend on the number.
+unsigned chunks_for(unsigned long length, unsigned threads)
+{
+  const unsigned long min_chunk = 1ul << 16;
+  return static_cast<unsigned>(std::min<unsigned long>(4ul * threads, std::max(1ul, length / min_chunk)));
+}
+
 // Records are read here in order, searched on the workers, each into its own
 // report and masked text, and written here in order: the bytes are those of
 // the sequential run, and a failure or a stop at a record leaves the records
@@ -319,6 +329,7 @@ int run_context::search_in_parallel(unsigned threads)
     std::deque<record_slot *> in_flight;
     bool input_done = false;
     run_failure pending; // a reading failure, after the records before it
+    task_executor executor; // set once the workers exist
     auto search = [&](record_slot *s, unsigned worker) {
       slot_observer o(*s, observer, cancelled);
       s->add({'s', 0, std::string()});
@@ -327,10 +338,8 @@ int run_context::search_in_parallel(unsigned threads)
       FILE *masked = masking ? open_memstream(&s->masked, &s->masked_size) : nullptr;
       if (!report || (masking && !masked))
         abort_on_failed_realloc();
-      // Hook for one long record: once the engine searches a record in chunks, a record of at
-      // least 4 Mb read while fewer records than workers are in flight goes to it with
-      // threads chunks and workers.run_tasks as its executor.
-      s->abandoned = !analyse_record(s->number, s->record, report, masked, setup, *pools[worker], o);
+      s->abandoned = !analyse_record(s->number, s->record, report, masked, setup, *pools[worker], o,
+                                     chunks_for(s->record.seq.length, threads), executor);
       std::fclose(report);
       if (masked)
         std::fclose(masked);
@@ -339,6 +348,12 @@ int run_context::search_in_parallel(unsigned threads)
       s->changed.notify_all();
     };
     worker_pool workers(threads);
+    // The chunks of a long record go to the same workers; the worker that
+    // searches the record takes chunks too, so a batch never waits for a
+    // worker busy with another record.
+    executor = [&workers](std::size_t n, const std::function<void(std::size_t)> &task) {
+      workers.run_tasks(static_cast<unsigned>(n), [&task](unsigned i) { task(i); });
+    };
     // Ends the workers' searches before the slots and pools go.
     struct cancel_on_exit {
       std::atomic<bool> &flag;

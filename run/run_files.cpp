@@ -95,9 +95,12 @@ void read_record(CFile &input, CSequence_Mol &record)
 
 bool analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
                     const search_setup &setup, Csat_garbagecollector &pool,
-                    search_observer &observer)
+                    search_observer &observer, unsigned chunks,
+                    const task_executor &executor)
 {
   CSearchController controller(record_number, record, setup, pool, observer);
+  controller.chunks = chunks;
+  controller.executor = executor;
   CsatContainer *reported = controller.search_filter_and_report(output);
   if (!reported)
     return false;

@@ -9,6 +9,7 @@
 #include "engine/Csat.h"
 #include "engine/search_observer.h"
 #include "engine/search_setup.h"
+#include "engine/task_executor.h"
 #include "input/CFile.h"
 #include "input/CSequence_Mol.h"
 
@@ -64,9 +65,11 @@ void read_record(CFile &input, CSequence_Mol &record);
 // Searches the record in the mode in force, filters and reports it to
 // output, and writes it masked to masked (when not null). False when the
 // search had to be abandoned (see CSearchController::step_budget); nothing
-// is written then.
+// is written then. The search may cut the record into chunks that executor
+// runs; the result is the same for every number of chunks.
 bool analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
                     const search_setup &setup, Csat_garbagecollector &pool,
-                    search_observer &observer);
+                    search_observer &observer, unsigned chunks = 1,
+                    const task_executor &executor = run_tasks_in_order);
 
 #endif
