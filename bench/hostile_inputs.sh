@@ -53,9 +53,8 @@ for input in header10M A50M N50M dinuc20M lines10M garbage records100k; do
     status=$?
     read -r seconds kb < <(tail -n 1 time.txt)
     case $status in
-      0) result="finished" ;;
+      0) result="finished"; grep -q "passed its work bound" err.txt && result="finished past the work bound" ;;
       124) result="TIME LIMIT EXCEEDED" ;;
-      151) result="abandoned with its message (long imperfect repeats)" ;;
       231) result="refused: $(tail -n 1 err.txt)" ;;
       *) result="status $status: $(tail -n 2 err.txt | tr '\n' ' ')" ;;
     esac

@@ -121,14 +121,6 @@ void cli_observer::failed(const run_failure &f)
     print_name_message("Sorry! The input file \n   \"", f.file, "\"\nis ");
     std::fprintf(stderr, "%s.\nUncompressed text read up to line %u.\n", f.damage, f.line);
     break;
-  case status_search_abandoned:
-    print_sequence_message(f.record_name);
-    std::fputs("\" holds imperfect tandem repeats too long for this search mode:\n"
-               "its work grows with the square of their length. Nothing has been written for\n"
-               "this sequence. The exact search mode (--searchMode exact) finds its perfect\n"
-               "repeats in linear time.\n",
-               stderr);
-    break;
   case status_bad_fasta:
     std::fprintf(stderr,
                  "\n\nAn error occurred while reading the input file. It might not be a valid "

@@ -1,5 +1,7 @@
 #include "CSearchController.h"
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "params/global-types-and-parameters.h"
@@ -15,7 +17,7 @@ CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_,
   memos.node_cap = 4 * std::size_t(seq_.seq.length) + (std::size_t(1) << 22);
 }
 
-CsatContainer *CSearchController::search_filter_and_report(FILE *output)
+CsatContainer &CSearchController::search_filter_and_report(FILE *output)
 {
   CsatContainer *result = &imperfectSATList;
   if (global_search_mode == 0) {
@@ -26,8 +28,6 @@ CsatContainer *CSearchController::search_filter_and_report(FILE *output)
   } else {
     complete_imperfect_search(output);
   }
-  if (abandoned)
-    return nullptr;
   remove_hidden(*result);
   // The exact mode keeps repeats outside the perfection range in its list;
   // the report and the masking skip them.
@@ -35,7 +35,7 @@ CsatContainer *CSearchController::search_filter_and_report(FILE *output)
     filter_perfection(*result);
   write_out_events(*result);
   report_SATList(output, std::list<Csat *>(result->begin(), result->end()));
-  return result;
+  return *result;
 }
 
 void CSearchController::write_out_events(std::list<Csat *> &list)
@@ -65,6 +65,25 @@ void CSearchController::maskSATList(CsatContainer &list)
       for (char *p = b; p != e; ++p)
         *p = 'X';
   }
+}
+
+void CSearchController::pass_work_bound(const Csat &kept)
+{
+  past_work_bound = true;
+  const char *const b = seq.seq.data;
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "\" passed its work bound in the repeat at %ld-%ld (unit length %u).\n",
+                static_cast<long>(kept.pos_left - b) + 1, static_cast<long>(kept.pos_right - b),
+                kept.unit_length());
+  std::string note = "Note: the search of sequence \"";
+  note += seq.name.c_str();
+  note += text;
+  note += "From there on, windows and seeds inside a repeat already found are not searched "
+          "again:\na long array of copies that all differ from one another is reported as the "
+          "first repeat\nfound in it, and the repeats reported from there may differ from those "
+          "of a search\nwithout the bound.\n";
+  observer.message(note.c_str());
 }
 
 bool CSearchController::stop_here(unsigned L)

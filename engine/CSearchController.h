@@ -31,32 +31,38 @@ public:
   // met nowhere else (a long array of copies that each differ from the
   // others, grown from window after window) is aligned in full every time,
   // so the work can still grow with the square of an array's length. Such
-  // work is counted in look-ahead choices against a budget far above what
-  // real genomes and ordinary satellites need; a search that exhausts it is
-  // abandoned, and nothing is reported for the record.
+  // work is counted in look-ahead choices against a bound far above what
+  // real genomes and ordinary satellites need. Past it the record is still
+  // searched to the end, but every repeat kept from then on marks the whole
+  // of its span, so that no window inside it is grown again (in the
+  // extend-exact mode: a seed inside a kept repeat of its unit length is
+  // dropped); a note names the record and the repeat where that began.
   unsigned long long step_budget;
-  bool abandoned = false;
+  bool past_work_bound = false;
   static unsigned long long step_budget_for(unsigned long long sequence_length)
   {
 #ifdef TORVIX_PLAIN_WALK
-    // The reference search runs to the end, however long it takes.
+    // The reference search aligns every walk, however long it takes.
     (void)sequence_length;
     return ~0ull;
 #else
     return 12 * sequence_length + (1ull << 26);
 #endif
   }
-  // Charges the choices an extender has made since the last charge; false
-  // once the budget is exhausted.
-  bool charge_steps(unsigned long long &steps)
+  // Charges the choices an extender has made since the last charge, for the
+  // repeat kept; true once the work is past the bound.
+  bool charge_steps(unsigned long long &steps, const Csat &kept)
   {
-    if (steps > step_budget)
-      abandoned = true;
-    else
-      step_budget -= steps;
+    if (!past_work_bound) {
+      if (steps > step_budget)
+        pass_work_bound(kept);
+      else
+        step_budget -= steps;
+    }
     steps = 0;
-    return !abandoned;
+    return past_work_bound;
   }
+  void pass_work_bound(const Csat &kept);
 
   // The walks of the imperfect extension seen so far in this record. With
   // remember_walks off every walk is aligned in full: the plain reference.
@@ -126,9 +132,8 @@ public:
   void maskSATList(CsatContainer &list);
 
   // The search mode in force, its filters and the report of the record;
-  // returns the list that was reported, or null when the search was
-  // abandoned (nothing is reported then).
-  CsatContainer *search_filter_and_report(FILE *output);
+  // returns the list that was reported.
+  CsatContainer &search_filter_and_report(FILE *output);
 };
 
 #endif

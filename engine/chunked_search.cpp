@@ -472,8 +472,8 @@ void chunked_imperfect_search(CSearchController &ctl)
       T.reset();
       L = 2;
     }
-    // The work bound gives the record up when the look-ahead choices of the
-    // kept repeats exceed it. The chunks remember other walks than the
+    // Past the work bound, counted in the look-ahead choices of the kept
+    // repeats, kept repeats mark their whole span. The chunks remember other walks than the
     // sequential search, so they count every choice a walk aligned in full
     // makes, which the sequential search's choices never exceed; past the
     // bound the sequential search decides.

@@ -54,8 +54,8 @@ void exact_windows_of_length(unsigned L, const char *b, const char *e, const cha
 void chunked_exact_search(CSearchController &ctl, const threshold_tables &active);
 void chunked_imperfect_search(CSearchController &ctl);
 // The extension of the extend-exact mode's seeds in exactSATList, found
-// with the thresholds active; false when the work bound might have given
-// the record up, with the seeds found again: the sequential extension then
+// with the thresholds active; false when the work might have passed the
+// bound, with the seeds found again: the sequential extension then
 // decides.
 bool chunked_seed_extension(CSearchController &ctl, const threshold_tables &active);
 

@@ -958,6 +958,7 @@ public:
       move_to(A, to_end);
       sat.paths.push_back(walk_path{J, A, Fwd});
       remembered_steps += to_end.mismatches + to_end.insertions + to_end.deletions;
+      memos->reused += to_end.mismatches + to_end.insertions + to_end.deletions;
     }
     if (safe_to_root) {
       root = A;

@@ -21,7 +21,10 @@ void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat, const walk_memos &mem
 [[gnu::noinline]] void mark_kept(pass_marks &marks, Csat &sat, const char *s)
 {
   sort_alignment_events(sat);
-  if (marks.deferred)
+  if (marks.whole_spans)
+    marks.anchor_seq.cover(sat.pos_left - marks.anchor_seq.seq_begin,
+                           sat.pos_right - marks.anchor_seq.seq_begin);
+  else if (marks.deferred)
     marks.deferred->accept(sat, s - marks.anchor_seq.seq_begin);
   else
     cover_repeat(marks.anchor_seq, sat, marks.memos);
@@ -36,12 +39,27 @@ struct sequential_hooks {
   CSearchController &ctl;
   imperfect_extender &extender;
   std::list<Csat *> &result;
+  pass_marks &marks;
 
   bool keep(Csat *sat, const char *)
   {
     result.push_back(sat);
     extender.remembered_steps = 0;
-    return ctl.charge_steps(extender.explicit_steps);
+    if (ctl.charge_steps(extender.explicit_steps, *sat) && !marks.whole_spans)
+      mark_whole_spans_from(*sat);
+    return true;
+  }
+  // The repeat that passed the work bound, and every one after it, covers
+  // its events too; the marks held back are written first, so that they
+  // cannot free a position inside it later.
+  void mark_whole_spans_from(const Csat &sat)
+  {
+    if (marks.deferred)
+      marks.deferred->finish_pass();
+    marks.deferred = nullptr;
+    marks.whole_spans = true;
+    marks.anchor_seq.cover(sat.pos_left - marks.anchor_seq.seq_begin,
+                           sat.pos_right - marks.anchor_seq.seq_begin);
   }
   bool look_in(unsigned L) { return ctl.progress_then_stop(L); }
 };
@@ -62,7 +80,7 @@ void CSearchController::complete_imperfect_search(FILE *)
     anchor_seq.reset();
     L = 2;
   }
-  for (; L <= global_max_unit_length && !abandoned; ++L) {
+  for (; L <= global_max_unit_length; ++L) {
     one_unit_len_complete_imperfect_search(L, anchor_seq, imperfectSATList);
     if (stop_here(L))
       break;
@@ -79,8 +97,9 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   extender.start_windows(1, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
   deferred_marks deferred(anchor_seq, memos);
-  pass_marks marks{anchor_seq, remember_walks ? &deferred : nullptr, memos};
-  sequential_hooks hooks{*this, extender, result};
+  pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr, memos,
+                   past_work_bound};
+  sequential_hooks hooks{*this, extender, result, marks};
   windows_of_length_1(b, e, b, e, setup.user, extender, marks, pool, hooks);
   deferred.finish_pass();
 }
@@ -99,8 +118,9 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   extender.start_windows(L, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
   deferred_marks deferred(anchor_seq, memos);
-  pass_marks marks{anchor_seq, remember_walks ? &deferred : nullptr, memos};
-  sequential_hooks hooks{*this, extender, result};
+  pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr, memos,
+                   past_work_bound};
+  sequential_hooks hooks{*this, extender, result, marks};
   windows_of_length(L, b, e, b, e - L, setup.user, extender, marks, pool, hooks);
   deferred.finish_pass();
 }

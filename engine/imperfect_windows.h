@@ -20,6 +20,8 @@ struct pass_marks {
   CAnchorSeq &anchor_seq;
   deferred_marks *deferred;
   const walk_memos &memos;
+  // Past the work bound a kept repeat marks its events too.
+  bool whole_spans = false;
 
   void bring_up_to(long k)
   {

@@ -200,10 +200,22 @@ struct walk_memos {
   // the record's length; walks go on meeting remembered ones past it, but
   // remember no more.
   std::size_t node_cap = ~std::size_t(0);
-  bool full() const { return forward.nodes.size() + backward.nodes.size() + chain.size() >= node_cap; }
+  // Choices that walks took from remembered ones instead of aligning them.
+  // Past the first nodes, walks are remembered only while they save at
+  // least one choice for every four nodes stored: an array of copies that
+  // all differ from one another gives walks that never meet, and
+  // remembering them would only cost memory.
+  std::uint64_t reused = 0;
+  std::size_t free_nodes = std::size_t(1) << 16;
+  bool full() const
+  {
+    const std::size_t n = forward.nodes.size() + backward.nodes.size() + chain.size();
+    return n >= node_cap || (n >= free_nodes && 4 * reused < n);
+  }
   void clear()
   {
     chain.clear();
+    reused = 0;
     units = unit_classes();
     forward.clear();
     backward.clear();

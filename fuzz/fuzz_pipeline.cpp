@@ -113,12 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (counter < global_sequence_from || counter > global_sequence_to)
       continue;
     CSearchController controller(counter, record, setup, pool);
-    CsatContainer *reported = controller.search_filter_and_report(sink);
-    if (!reported)
-      continue;
-    check_repeats(*reported, record);
+    CsatContainer &reported = controller.search_filter_and_report(sink);
+    check_repeats(reported, record);
     if (global_mask_X || global_mask_lower) {
-      controller.maskSATList(*reported);
+      controller.maskSATList(reported);
       record.writeSequence_fill_in_gaps_and_stars(sink, 80);
     }
   }

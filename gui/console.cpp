@@ -141,12 +141,6 @@ void gui_observer::failed(const run_failure &f)
     text = std::string("Sorry! The input file is ") + f.damage + ":";
     what = text.c_str();
     break;
-  case status_search_abandoned:
-    what = "Sorry! This sequence holds imperfect tandem repeats too long for this search mode: "
-           "its work grows with the square of their length. Nothing has been written for it; "
-           "the perfect search finds its perfect repeats in linear time:";
-    name = f.record_name;
-    break;
   case status_write_failed:
     what = "Sorry! Failed to write to file";
     break;

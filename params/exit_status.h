@@ -12,7 +12,6 @@ enum torvix_status : int {
   status_output_not_opened = -102,// output or masked file cannot be created, or is the input
   status_write_failed = -103,     // output or masked file could not be written completely
   status_record_too_long = -104,  // a record beyond the 32-bit positions of the reports
-  status_search_abandoned = -105, // imperfect repeats whose search work grows without bound
 };
 
 // Statuses with which the process ends at once, outside the driver's returns.

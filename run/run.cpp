@@ -102,7 +102,6 @@ struct record_slot {
   unsigned number = 0;
   unsigned before = 0;
   double share = -1;
-  bool abandoned = false;
   char *report = nullptr;
   size_t report_size = 0;
   char *masked = nullptr;
@@ -124,7 +123,7 @@ struct record_slot {
     std::free(masked);
     report = masked = nullptr;
     report_size = masked_size = 0;
-    abandoned = done = false;
+    done = false;
     events.clear();
   }
   ~record_slot() { clear(); }
@@ -279,9 +278,7 @@ int run_context::search_sequentially()
       continue;
     observer.record_started(reader.counter, record.name.c_str(), before);
     observer.search_starting(reader.counter, before);
-    if (!analyse_record(reader.counter, record, files.output, files.masked, setup, pool, observer))
-      return fail(failure_of(status_search_abandoned, global_input_filename, reader.counter,
-                             record.name.c_str()));
+    analyse_record(reader.counter, record, files.output, files.masked, setup, pool, observer);
     const double share = reader.share_read();
     if (share >= 0)
       observer.share_done(share);
@@ -338,8 +335,8 @@ int run_context::search_in_parallel(unsigned threads)
       FILE *masked = masking ? open_memstream(&s->masked, &s->masked_size) : nullptr;
       if (!report || (masking && !masked))
         abort_on_failed_realloc();
-      s->abandoned = !analyse_record(s->number, s->record, report, masked, setup, *pools[worker], o,
-                                     chunks_for(s->record.seq.length, threads), executor);
+      analyse_record(s->number, s->record, report, masked, setup, *pools[worker], o,
+                     chunks_for(s->record.seq.length, threads), executor);
       std::fclose(report);
       if (masked)
         std::fclose(masked);
@@ -393,11 +390,6 @@ int run_context::search_in_parallel(unsigned threads)
       }
       in_flight.pop_front();
       free_slots.push_back(s);
-      if (s->abandoned) {
-        status = fail(failure_of(status_search_abandoned, global_input_filename, s->number,
-                                 s->name));
-        break;
-      }
       std::fwrite(s->report, 1, s->report_size, files.output);
       if (masking)
         std::fwrite(s->masked, 1, s->masked_size, files.masked);

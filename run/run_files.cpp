@@ -93,7 +93,7 @@ void read_record(CFile &input, CSequence_Mol &record)
     record.readFastaSequence_toupper_ambig2N_removegaps(input);
 }
 
-bool analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
+void analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
                     const search_setup &setup, Csat_garbagecollector &pool,
                     search_observer &observer, unsigned chunks,
                     const task_executor &executor)
@@ -101,12 +101,9 @@ bool analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output,
   CSearchController controller(record_number, record, setup, pool, observer);
   controller.chunks = chunks;
   controller.executor = executor;
-  CsatContainer *reported = controller.search_filter_and_report(output);
-  if (!reported)
-    return false;
+  CsatContainer &reported = controller.search_filter_and_report(output);
   if (masked) {
-    controller.maskSATList(*reported);
+    controller.maskSATList(reported);
     record.writeSequence_fill_in_gaps_and_stars(masked, 80);
   }
-  return true;
 }

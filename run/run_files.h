@@ -63,11 +63,10 @@ std::string masked_file_name(const std::string &input_name, bool input_compresse
 void read_record(CFile &input, CSequence_Mol &record);
 
 // Searches the record in the mode in force, filters and reports it to
-// output, and writes it masked to masked (when not null). False when the
-// search had to be abandoned (see CSearchController::step_budget); nothing
-// is written then. The search may cut the record into chunks that executor
-// runs; the result is the same for every number of chunks.
-bool analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
+// output, and writes it masked to masked (when not null). The search may
+// cut the record into chunks that executor runs; the result is the same for
+// every number of chunks.
+void analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
                     const search_setup &setup, Csat_garbagecollector &pool,
                     search_observer &observer, unsigned chunks = 1,
                     const task_executor &executor = run_tasks_in_order);

@@ -16,8 +16,7 @@
 #include "imperfect_support.h"
 
 // What a search left: its repeats in list order, with their events and unit
-// cursors, or
-// "abandoned" when the work bound gave the record up.
+// cursors, after "past the bound" when its work passed the work bound.
 inline std::vector<std::string> search_in_chunks(const std::string &bases, int mode,
                                                  unsigned chunks, const task_executor &executor,
                                                  unsigned long long budget = 0)
@@ -39,10 +38,10 @@ inline std::vector<std::string> search_in_chunks(const std::string &bases, int m
   } else {
     ctl.complete_imperfect_search(nullptr);
   }
-  if (ctl.abandoned)
-    return {"abandoned"};
   ctl.write_out_events(*list);
   std::vector<std::string> found;
+  if (ctl.past_work_bound)
+    found.push_back("past the bound");
   for (const Csat *s : *list)
     found.push_back("L" + std::to_string(s->unit_length()) + "@" +
                     std::to_string(s->unit_begin - r.begin()) + " " + summary(*s, r.begin()) +

@@ -160,7 +160,7 @@ TEST_F(ImperfectSearchTest, UnmarkedExactSeedsOutsideThePerfectionRangeAddLonger
 
 // A dinucleotide repeat with a substitution, insertion or deletion every 7
 // to 12 bases: windows of longer units inside it are grown again and again.
-TEST_F(ImperfectSearchTest, ExhaustedBudgetAbandonsTheRecordWithoutTraceAndRealSequenceStaysBelowIt)
+TEST_F(ImperfectSearchTest, PastTheWorkBoundTheRecordIsReportedToItsEndWithOneNoteAndNoTrace)
 {
   std::mt19937 rng(3);
   std::string array;
@@ -182,23 +182,40 @@ TEST_F(ImperfectSearchTest, ExhaustedBudgetAbandonsTheRecordWithoutTraceAndRealS
   for (int mode = 1; mode <= 2; ++mode) {
     SCOPED_TRACE("mode " + std::to_string(mode));
     global_search_mode = mode;
-    auto run = [&](unsigned long long budget, bool abandon) {
+    struct noting_observer : silent_observer {
+      std::string notes;
+      void message(const char *text) override { notes += text; }
+    };
+    auto run = [&](unsigned long long budget, bool past, std::string &notes) {
       return captured_output([&](FILE *out) {
-        CSearchController c(1, r.mol, setup_now(), test_pool());
+        noting_observer heard;
+        CSearchController c(1, r.mol, setup_now(), test_pool(), heard);
         if (budget)
           c.step_budget = budget;
-        EXPECT_EQ(abandon, c.search_filter_and_report(out) == nullptr);
-        EXPECT_EQ(abandon, c.abandoned);
-        EXPECT_LT(c.step_budget, CSearchController::step_budget_for(3000));
+        c.search_filter_and_report(out);
+        EXPECT_EQ(past, c.past_work_bound);
+        notes = heard.notes;
       });
     };
-    const std::string full = run(0, false);
+    std::string notes, bound_notes, again_notes;
+    const std::string full = run(0, false, notes);
+    EXPECT_EQ(std::string::npos, notes.find("Note:"));
     EXPECT_NE(std::string::npos, full.find("dinucleotide"));
-    EXPECT_EQ("", run(200, true)) << "an abandoned record must not be reported in part";
-    EXPECT_EQ(full, run(0, false)) << "an abandoned search must leave no trace in the next one";
+    const std::string bound = run(200, true, bound_notes);
+    EXPECT_NE(std::string::npos, bound.find("dinucleotide"))
+        << "past the bound the array must still be reported";
+    const size_t note =
+        bound_notes.find("Note: the search of sequence \"array\" passed its work bound in the "
+                         "repeat at ");
+    ASSERT_NE(std::string::npos, note) << bound_notes;
+    EXPECT_EQ(std::string::npos, bound_notes.find("Note:", note + 1)) << "one note per record";
+    EXPECT_EQ(bound, run(200, true, again_notes)) << "the rule past the bound must be deterministic";
+    EXPECT_EQ(bound_notes, again_notes);
+    EXPECT_EQ(full, run(0, false, notes)) << "a search past the bound must leave no trace in the next one";
 
     CSearchController c(1, o.mol, setup_now(), test_pool());
-    captured_output([&](FILE *out) { EXPECT_NE(nullptr, c.search_filter_and_report(out)); });
+    captured_output([&](FILE *out) { c.search_filter_and_report(out); });
+    EXPECT_FALSE(c.past_work_bound);
     EXPECT_GT(c.step_budget, CSearchController::step_budget_for(20000) - 20000)
         << "real sequence charges less than one choice per base";
   }
@@ -233,6 +250,55 @@ TEST_F(ImperfectSearchTest, RememberedWalksGiveThePlainWalksRepeatsOnLongArrays)
     }
   }
   EXPECT_GT(joins, 2000u) << joins << ": too few walks met a remembered one to test the paths";
+}
+
+// In an array of copies that all differ from one another no walk meets
+// another, so remembering them would only cost memory (hundreds of MB on
+// half a megabase): past the first nodes they are no longer remembered,
+// with the plain walk's repeats. Walks that keep meeting remembered ones,
+// as in a CATTC array, must still be remembered past that point, or their
+// work grows with the square of the array again.
+TEST_F(ImperfectSearchTest, WalksThatNeverMeetStopBeingRememberedAndWalksThatMeetDoNot)
+{
+  std::mt19937 rng(171);
+  global_min_unit_length = global_max_unit_length = 30;
+  const std::string unit = random_bases(rng, 30);
+  std::string copies;
+  while (copies.size() < 16000)
+    for (char x : unit)
+      copies += rng() % 100 < 3 ? "ACGT"[rng() % 4] : x;
+  const std::string distinct = random_bases(rng, 500) + copies + random_bases(rng, 500);
+  const std::size_t first_nodes = 2000;
+  auto nodes_after = [&](const std::string &s, list &found) {
+    tight_record r(s);
+    CSearchController ctl(1, r.mol, setup_now(), test_pool());
+    ctl.memos.free_nodes = first_nodes;
+    ctl.complete_imperfect_search(nullptr);
+    ctl.write_out_events(ctl.imperfectSATList);
+    for (const Csat *x : ctl.imperfectSATList)
+      found.push_back(summary(*x, r.begin()));
+    return ctl.memos.forward.nodes.size() + ctl.memos.backward.nodes.size();
+  };
+  list remembered, plain;
+  const std::size_t kept = nodes_after(distinct, remembered);
+  EXPECT_LE(kept, first_nodes + 200) << "walks that never meet were remembered";
+  {
+    tight_record r(distinct);
+    CSearchController ctl(1, r.mol, setup_now(), test_pool());
+    ctl.remember_walks = false;
+    ctl.complete_imperfect_search(nullptr);
+    for (const Csat *x : ctl.imperfectSATList)
+      plain.push_back(summary(*x, r.begin()));
+  }
+  EXPECT_EQ(plain, remembered);
+
+  EXPECT_GE(kept, first_nodes) << "too few walks to pass the first nodes";
+
+  init_param();
+  list broken;
+  const std::string array = random_bases(rng, 500) + planted_repeat(rng, "AC", 50000, 12);
+  EXPECT_GT(nodes_after(array, broken), 4 * first_nodes)
+      << "walks that meet remembered ones were no longer remembered";
 }
 
 // A walk of a unit made of copies of a shorter root (CATTCCATTC) shares the
