@@ -4,7 +4,7 @@
 # usual parameters) and tantan, timed in the same run on the same files.
 #
 #   bench/modes_and_peers.sh [--cap BASES] [--modes "MODE..."] [--no-peers]
-#                            [--baseline TORVIX] [BUILD_DIR [DATA_DIR]]
+#                            [--baseline TORVIX] [--threads N] [BUILD_DIR [DATA_DIR]]
 #
 # BUILD_DIR defaults to build/ beside this folder, DATA_DIR to the shared
 # genome folder ../shared/data beside the repository. Every DATA_DIR/*.fa.gz
@@ -14,26 +14,31 @@
 # mode runs on every genome.
 # --no-peers times torvix alone. --baseline times another torvix program too,
 # right before each mode's run, and adds the ratio of the processor times
-# (below 1: BUILD_DIR's program is faster). Missing peers and GNU time are installed
-# with apt-get.
+# (below 1: BUILD_DIR's program is faster). Each mode runs on one thread and
+# then on N threads (default: every core the process may use; --threads 1
+# leaves the second run out), with the speed-up of the second by wall clock.
+# Missing peers and GNU time are installed with apt-get.
 #
 # One line per genome and program: bases, wall-clock seconds, Mb/s, processor
 # seconds (user and system) and the Mb/s they give, the speed on one core
 # that a loaded machine leaves intact; peak resident memory, also in bytes
 # per base of the genome's longest record; and for torvix the time ratios
-# torvix/trf and torvix/tantan, by wall clock (below 1: torvix is faster).
+# torvix/trf and torvix/tantan, by wall clock (below 1: torvix is faster),
+# and for the runs on N threads the speed-up over one thread.
 set -eu
 
 cap=""
 all_modes="imperfect extendExact exact"
 peers=yes
 baseline=""
+threads=$(nproc)
 while [ $# -gt 0 ]; do
   case "$1" in
   --cap) cap=$2; shift 2 ;;
   --modes) all_modes=$2; shift 2 ;;
   --no-peers) peers=no; shift ;;
   --baseline) baseline=$(readlink -f "$2"); shift 2 ;;
+  --threads) threads=$2; shift 2 ;;
   *) break ;;
   esac
 done
@@ -74,21 +79,23 @@ measure() {
   rm -f "$scratch/out.txt" "$scratch"/*.dat "$scratch"/*.html
 }
 
-row() { # genome program bases longest-record seconds cpu-seconds KB [trf-s tantan-s [baseline-cpu-s]]
+row() { # genome program bases longest-record seconds cpu-seconds KB [trf-s tantan-s [baseline-cpu-s [one-thread-s]]]
   awk -v g="$1" -v p="$2" -v b="$3" -v r="$4" -v t="$5" -v c="$6" -v k="$7" -v tr="${8:-}" -v ta="${9:-}" \
-      -v bc="${10:-}" 'BEGIN {
-    line = sprintf("%-28s %-22s %11d %9.2f %8.2f %7.2f %8.2f %9.1f %7.2f", g, p, b, t, b / t / 1e6,
+      -v bc="${10:-}" -v t1="${11:-}" 'BEGIN {
+    line = sprintf("%-28s %-24s %11d %9.2f %8.2f %7.2f %8.2f %9.1f %7.2f", g, p, b, t, b / t / 1e6,
                    c, b / c / 1e6, k / 1024, k * 1024 / r)
     if (tr != "") line = line sprintf(" %9.2f %9.2f", t / tr, t / ta)
-    else if (bc != "") line = line sprintf(" %9s %9s", "", "")
+    else if (bc != "" || t1 != "") line = line sprintf(" %9s %9s", "", "")
     if (bc != "") line = line sprintf(" %9.2f", c / bc)
+    else if (t1 != "") line = line sprintf(" %9s", "")
+    if (t1 != "") line = line sprintf(" %9.2f", t1 / t)
     print line
   }'
 }
 
-printf '%-28s %-22s %11s %9s %8s %7s %8s %9s %7s %9s %9s' genome program bases seconds Mb/s \
+printf '%-28s %-24s %11s %9s %8s %7s %8s %9s %7s %9s %9s' genome program bases seconds Mb/s \
   'cpu s' 'cpu Mb/s' 'peak MB' 'B/base' '/trf' '/tantan'
-[ -z "$baseline" ] || printf ' %9s' /baseline
+printf ' %9s %9s' /baseline speed-up
 echo
 for gz in "$data"/*.fa.gz; do
   [ -e "$gz" ] || continue
@@ -122,6 +129,12 @@ for gz in "$data"/*.fa.gz; do
     fi
     measure "$exe" --searchMode "$mode" "$fa"
     row "$name" "torvix $mode" "$bases" "$longest" "$secs" "$cpu" "$kb" "$trf_s" "$tantan_s" "$base_cpu"
+    if [ "$threads" != 1 ]; then
+      one=$secs
+      measure "$exe" --threads "$threads" --searchMode "$mode" "$fa"
+      row "$name" "torvix $mode -t $threads" "$bases" "$longest" "$secs" "$cpu" "$kb" "$trf_s" \
+        "$tantan_s" "" "$one"
+    fi
   done
   rm -f "$fa"
 done
