@@ -297,7 +297,7 @@ int run_context::search_sequentially()
 // output does not depend on the number.
 unsigned chunks_for(unsigned long length, unsigned threads)
 {
-  const unsigned long min_chunk = 1ul << 16;
+  const unsigned long min_chunk = 1ul << 15;
   return static_cast<unsigned>(std::min<unsigned long>(4ul * threads, std::max(1ul, length / min_chunk)));
 }
 
