@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <emmintrin.h>
+
 #include "CSearchController.h"
 
 // The look-ahead compares eight bases at a time and finds the first that
@@ -29,6 +31,19 @@ void imperfect_extender::set_unit_length(int L)
   mismatch_cut = cut(floor_threshold - mismatch);
   indel_cut = cut(floor_threshold - indel);
   option_cut = mismatch_cut < indel_cut ? mismatch_cut : indel_cut;
+  if (L < 8) {
+    unit_mask = ~std::uint64_t(0) >> (64 - 8 * L);
+    unit_repeat = 0;
+    for (int k = 0; k < 8; k += L)
+      unit_repeat |= std::uint64_t(1) << (8 * k);
+    unit_shift = 8 * (8 % L);
+  }
+  if (L <= 16) {
+    // Only the unit's own bases of a store of a longer unit are copies.
+    cycle_stride = L < 8 ? 16 - 16 % L : L;
+    cycle_start = -cycle_stride * ((cycle_head + cycle_stride - 1) / cycle_stride);
+    cycle_stores = static_cast<unsigned>((L + cycle_tail - cycle_start + cycle_stride - 1) / cycle_stride);
+  }
   // A node of the look-ahead that may still branch lies at most
   // max_depth - 1 edits below the walk, each costing at most the larger
   // penalty; scores beyond any int leave the walks unremembered. The tie
@@ -41,63 +56,58 @@ void imperfect_extender::set_unit_length(int L)
     safe_score = LLONG_MAX;
 }
 
+// Wide stores may pass either end of the cycle by up to a unit and eight
+// bases: room for them in front of and behind it.
+static constexpr unsigned cycle_front = 64;
+static constexpr unsigned cycle_back = 48;
+
 void imperfect_extender::build_periodic()
 {
   const unsigned L = static_cast<unsigned>(unit_length);
   const unsigned n = L + 16;
   if (phase_of.length != n) {
-    // Room for eight-byte stores that pass the end.
-    if (n + 16 > phase_of.capacity) {
-      phase_of.set_capacity(n + 16);
-      periodic.set_capacity(n + 16);
-    }
+    const unsigned room = cycle_front + L + cycle_tail + cycle_back;
+    if (room > periodic.capacity)
+      periodic.set_capacity(room);
+    if (n > phase_of.capacity)
+      phase_of.set_capacity(n);
     for (unsigned i = 0, phase = (8 * L - 8) % L; i < n; ++i, phase = phase + 1 == L ? 0 : phase + 1)
       phase_of.data[i] = phase;
     phase_of.length = n;
-    periodic_repeat = L * ((8 + L - 1) / L);
+    cycle = periodic.data + cycle_front;
   }
-  char *const w = periodic.data;
+  char *const w = periodic.data + cycle_front;
   const char *const u = unit_begin;
-  if (L >= 8 && L <= 16 && readable_end - u >= 16) {
-    std::memcpy(w + 8, u, 16);
-    std::memcpy(w + 8 + L, u, 8);
-    // The first eight bases end the unit; read from u, not from the copies
-    // just stored.
-    std::memcpy(w, u + L - 8, 8);
-    periodic_ready = true;
-    return;
-  } else if (readable_end - u < static_cast<long>(L) + 8) {
-    // Base by base, so as not to read past the sequence.
-    for (unsigned i = 0; i < L; ++i)
-      w[8 + i] = u[i];
-    for (unsigned i = 8 + L; i < n; ++i)
-      w[i] = w[i - L];
-  } else if (L >= 8) {
-    for (unsigned i = 0; i < L; i += 8)
-      std::memcpy(w + 8 + i, u + i, 8);
-    std::memcpy(w + 8 + L, u, 8);
+  if (L <= 16 && readable_end - u >= 16) {
+    // Sixteen bases that start a run of copies are stored a whole number of
+    // units apart, each store completing the copies of the one before. Short
+    // units are repeated in a register: reading back bases just stored, in
+    // part, would stall every copy.
+    // Copied out first: the byte stores may alias any member.
+    const unsigned stores = cycle_stores;
+    const int stride = cycle_stride;
+    char *at = w + cycle_start;
+    __m128i v;
+    if (L < 8) {
+      std::uint64_t y;
+      std::memcpy(&y, u, 8);
+      y = (y & unit_mask) * unit_repeat;
+      const std::uint64_t next = (y >> unit_shift) | (y << (8 * L - unit_shift));
+      v = _mm_set_epi64x(static_cast<long long>(next), static_cast<long long>(y));
+    } else {
+      v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u));
+    }
+    for (unsigned k = 0; k < stores; ++k, at += stride)
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(at), v);
   } else {
-    // Built in a register: reading back bases just stored, in part, would
-    // stall every copy. One unit, doubled until it fills eight bases, is
-    // stored a whole number of units apart.
-    std::uint64_t y;
-    std::memcpy(&y, u, 8);
-    y &= ~std::uint64_t(0) >> (64 - 8 * L);
-    for (unsigned k = L; k < 8; k *= 2)
-      y |= y << (8 * k);
-    const unsigned whole = 8 - 8 % L;
-    for (unsigned i = 8; i < n; i += whole)
-      std::memcpy(w + i, &y, 8);
-    // The first eight bases start at phase s: the top s of them come from
-    // a unit further back in y.
-    const unsigned s = periodic_repeat - 8;
-    const std::uint64_t head = (y >> (8 * s)) | (y << (8 * (L - s)));
-    std::memcpy(w, &head, 8);
-    periodic_ready = true;
-    return;
+    // Without reading past the unit.
+    const int end = static_cast<int>(L) + cycle_tail;
+    std::memcpy(w, u, L);
+    for (int i = static_cast<int>(L); i < end; ++i)
+      w[i] = w[i - static_cast<int>(L)];
+    for (int i = -1; i >= -cycle_head; --i)
+      w[i] = w[i + static_cast<int>(L)];
   }
-  // The first eight bases repeat those a multiple of L further on.
-  std::memcpy(w, w + periodic_repeat, 8);
   periodic_ready = true;
 }
 
@@ -470,7 +480,7 @@ template <bool Fwd> inline unsigned equal_bases(const char *q, const char *r)
 // The boundary in the periodic unit at phase ph.
 template <bool Fwd> inline const char *periodic_at(unsigned ph, const imperfect_extender &c)
 {
-  return c.periodic.data + (Fwd ? 8 + ph : 9 + ph);
+  return c.cycle + (Fwd ? ph : ph + 1);
 }
 
 // The exact run of a look-ahead node, as exact_run; true when it ends at a
@@ -744,6 +754,122 @@ template <bool Fwd> struct quick_look {
   }
 };
 
+// The same first two levels from bit masks of the sixteen bases after the
+// mismatch point p (forward; before it, backward), when none of them is N.
+// Within two edits of p a node follows one of five diagonals, numbered -2 to
+// 2 by the shift of the unit against the sequence: an insertion takes the
+// diagonal one lower, a deletion one higher, a mismatch keeps it. The base j
+// places on from p (p[j] forward, p[-1 - j] backward) disagrees with
+// diagonal e when it differs from the unit's base of phase phase + e + j
+// forward, phase - e - j backward. A node is its offset from p and its
+// diagonal, so its run is a count of bits, and no phase needs following; a
+// run that reaches the end of the sixteen bases is treated like a run of
+// eight, which this shortcut does not follow. Without Deep a node of the
+// second level with options of its own is not evaluated: the look then only
+// tells that it needs one.
+template <bool Fwd, bool Deep> struct mask_look {
+  const imperfect_extender &c;
+  const char *const p;
+  const unsigned phase;
+  const unsigned first_depth;
+  const int target;
+  const int leaf_top;
+  int horizon = INT_MIN;
+  bool needs_deep = false;
+  // The disagreements of diagonal e in miss[e + 2]: forward bit j for offset
+  // j, backward bit 31 - j; a set bit for offset 16 ends every run.
+  unsigned miss[5];
+
+  mask_look(const imperfect_extender &c, const char *p, unsigned phase, unsigned first_depth,
+            int target, int leaf_top, __m128i x)
+      : c(c), p(p), phase(phase), first_depth(first_depth), target(target), leaf_top(leaf_top)
+  {
+    const char *const at = c.cycle + phase;
+    auto diagonal = [&](int e) {
+      const __m128i y =
+          _mm_loadu_si128(reinterpret_cast<const __m128i *>(Fwd ? at + e : at - e - 15));
+      const unsigned agree = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+      return Fwd ? (agree ^ 0xFFFFu) | 0x10000u : ((agree ^ 0xFFFFu) << 16) | 0x8000u;
+    };
+    miss[0] = diagonal(-2);
+    miss[1] = diagonal(-1);
+    miss[2] = diagonal(0);
+    miss[3] = diagonal(1);
+    miss[4] = diagonal(2);
+  }
+
+  enum class node { passes, stops, branches };
+  // As quick_look::enter, for the node at offset o on diagonal e.
+  [[gnu::always_inline]] node enter(unsigned &o, int e, int &s) const
+  {
+    const unsigned run = Fwd ? static_cast<unsigned>(__builtin_ctz(miss[e + 2] >> o))
+                             : static_cast<unsigned>(__builtin_clz(miss[e + 2] << o));
+    o += run;
+    if (run >= 8 || o >= 16)
+      return node::stops;
+    s += static_cast<int>(run);
+    if (s <= leaf_top)
+      return node::passes;
+    if (s >= target)
+      return node::stops;
+    return node::branches;
+  }
+  [[gnu::always_inline]] bool second(unsigned o, int e, int s)
+  {
+    const node n = enter(o, e, s);
+    if (n != node::branches)
+      return n == node::passes;
+    if (!Deep) {
+      needs_deep = true;
+      return false;
+    }
+    const int L = c.unit_length;
+    int ph = (Fwd ? static_cast<int>(phase) + e + static_cast<int>(o)
+                  : static_cast<int>(phase) - e - static_cast<int>(o)) %
+             L;
+    if (ph < 0)
+      ph += L;
+    const look_value v = look_expand<Fwd>(Fwd ? p + o : p - o, static_cast<unsigned>(ph), s,
+                                          first_depth + 1, c, horizon);
+    horizon = v.horizon;
+    return v.value < target;
+  }
+  [[gnu::always_inline]] bool first(unsigned o, int e, int s)
+  {
+    const node n = enter(o, e, s);
+    if (n != node::branches)
+      return n == node::passes;
+    if (s > c.mismatch_cut && !second(o + 1, e, s + c.mismatch))
+      return false;
+    return s <= c.indel_cut || (second(o + 1, e - 1, s + c.indel) && second(o, e + 1, s + c.indel));
+  }
+};
+
+// quick_hopeless by mask_look, for sixteen bases x without N from p on.
+// Without Deep: 1 when shown hopeless, 0 when not, 2 when the look needs a
+// deeper evaluation.
+template <bool Fwd, bool Deep>
+[[gnu::always_inline]] inline int mask_hopeless(const char *p, unsigned phase, int score, unsigned first_depth,
+                                    int target, int leaf_top, const imperfect_extender &c,
+                                    __m128i x)
+{
+  mask_look<Fwd, Deep> q(c, p, phase, first_depth, target, leaf_top, x);
+  const bool hopeless =
+      (score <= c.mismatch_cut || q.first(1, 0, score + c.mismatch)) &&
+      (score <= c.indel_cut || (q.first(1, -1, score + c.indel) && q.first(0, 1, score + c.indel)));
+  if (q.needs_deep)
+    return 2;
+  return hopeless && horizon_is_closed(c, q.horizon);
+}
+
+template <bool Fwd>
+[[gnu::noinline]] bool deep_mask_hopeless(const char *p, unsigned phase, int score,
+                                          unsigned first_depth, int target, int leaf_top,
+                                          const imperfect_extender &c, __m128i x)
+{
+  return mask_hopeless<Fwd, true>(p, phase, score, first_depth, target, leaf_top, c, x);
+}
+
 // True when the walk is shown hopeless at a mismatch point (state p, phase,
 // score, best kept score best) from the first two levels of its look-ahead:
 // every node below best - prefer, none at the depth limit. False when some
@@ -762,8 +888,22 @@ template <bool Fwd>
       (Fwd ? c.limit - p : p - c.limit) < 24 || target <= INT_MIN || target > INT_MAX)
     return false;
   const int top = static_cast<int>(target) - 1;
-  quick_look<Fwd> q{c, first_depth, static_cast<int>(target),
-                    top < c.option_cut ? top : c.option_cut, INT_MIN};
+  const int leaf_top = top < c.option_cut ? top : c.option_cut;
+  if (c.look_by_masks) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(Fwd ? p : p - 16));
+    if (!_mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('N'))))
+    {
+      // Most looks end within two levels: the deeper evaluation is set up
+      // only when one needs it.
+      const int shallow = mask_hopeless<Fwd, false>(p, phase, score, first_depth,
+                                                    static_cast<int>(target), leaf_top, c, x);
+      if (shallow != 2)
+        return shallow;
+      return deep_mask_hopeless<Fwd>(p, phase, score, first_depth, static_cast<int>(target),
+                                     leaf_top, c, x);
+    }
+  }
+  quick_look<Fwd> q{c, first_depth, static_cast<int>(target), leaf_top, INT_MIN};
   const char *const next = d::step(p);
   const unsigned phase_next = phase_step<Fwd>(phase, static_cast<unsigned>(c.unit_length));
   if (score > c.mismatch_cut && !q.first(next, phase_next, score + c.mismatch))

@@ -5,6 +5,7 @@
 #ifndef TORVIX_ENGINE_IMPERFECT_EXTENSION_H
 #define TORVIX_ENGINE_IMPERFECT_EXTENSION_H
 
+#include <cstdint>
 #include <vector>
 
 #include "Csat.h"
@@ -81,15 +82,31 @@ public:
   mutable std::vector<look_entry> look_cache;
   mutable unsigned look_stamp = 0;
 
-  // The unit read cyclically, for comparing eight bases at a time:
-  // periodic[i] is the unit character of phase (i - 8) mod L, for i from 0 to
-  // L + 15, and phase_of[i] is that phase. Built for a unit when first
-  // needed; the sequence may be read up to readable_end.
-  fastvector<char> periodic;
+  // The unit read cyclically, for comparing eight or sixteen bases at a
+  // time: cycle[i] is the unit character of phase i mod L for i from
+  // -cycle_head to L + cycle_tail - 1, so that sixteen bases may be read from
+  // two phases before or after any phase in either direction. phase_of[i] is
+  // the phase (i - 8) mod L, for i from 0 to L + 15. Built for a unit when
+  // first needed; the sequence may be read up to readable_end.
+  static constexpr int cycle_head = 24;
+  static constexpr int cycle_tail = 17;
+  fastvector<char> periodic; // holds cycle, with room for wide stores around it
+  const char *cycle = nullptr;
   fastvector<unsigned> phase_of;
-  unsigned periodic_repeat = 0; // the least multiple of L from 8 on
+  // For units of fewer than eight bases: the unit's bases of a word, and the
+  // factor that repeats them through the word, and the shift in bits that
+  // brings the phase of the word's ninth base to its start.
+  std::uint64_t unit_mask = 0, unit_repeat = 0;
+  unsigned unit_shift = 0;
+  // For units of up to sixteen bases: the sixteen-base stores that build the
+  // cycle, where the first goes and how far apart they lie.
+  int cycle_start = 0, cycle_stride = 0;
+  unsigned cycle_stores = 0;
   bool periodic_ready = false;
   const char *readable_end = nullptr;
+  // The first two levels of a walk's first look-ahead are tried from bit
+  // masks of the bases ahead; off, base by base: the reference.
+  bool look_by_masks = true;
   void build_periodic();
 };
 
