@@ -61,6 +61,42 @@ void imperfect_extender::set_unit_length(int L)
 static constexpr unsigned cycle_front = 64;
 static constexpr unsigned cycle_back = 48;
 
+// Sixteen bases that start a run of copies are stored a whole number of
+// units apart, each store completing the copies of the one before; every
+// unit of up to sixteen bases takes at least four stores. Short units are
+// repeated in a register: reading back bases just stored, in part, would
+// stall every copy.
+inline bool imperfect_extender::build_short_cycle()
+{
+  const unsigned L = static_cast<unsigned>(unit_length);
+  const char *const u = unit_begin;
+  if (L > 16 || readable_end - u < 16 || phase_of.length != L + 16)
+    return false;
+  // Copied out first: the stores may alias any member.
+  const unsigned stores = cycle_stores;
+  const int stride = cycle_stride;
+  char *at = periodic.data + cycle_front + cycle_start;
+  __m128i v;
+  if (L < 8) {
+    std::uint64_t y;
+    std::memcpy(&y, u, 8);
+    y = (y & unit_mask) * unit_repeat;
+    const std::uint64_t next = (y >> unit_shift) | (y << (8 * L - unit_shift));
+    v = _mm_set_epi64x(static_cast<long long>(next), static_cast<long long>(y));
+  } else {
+    v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u));
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(at), v);
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(at + stride), v);
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(at + 2 * stride), v);
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(at + 3 * stride), v);
+  at += 4 * stride;
+  for (unsigned k = 4; k < stores; ++k, at += stride)
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(at), v);
+  periodic_ready = true;
+  return true;
+}
+
 void imperfect_extender::build_periodic()
 {
   const unsigned L = static_cast<unsigned>(unit_length);
@@ -76,38 +112,16 @@ void imperfect_extender::build_periodic()
     phase_of.length = n;
     cycle = periodic.data + cycle_front;
   }
+  if (build_short_cycle())
+    return;
+  // Without reading past the unit.
   char *const w = periodic.data + cycle_front;
-  const char *const u = unit_begin;
-  if (L <= 16 && readable_end - u >= 16) {
-    // Sixteen bases that start a run of copies are stored a whole number of
-    // units apart, each store completing the copies of the one before. Short
-    // units are repeated in a register: reading back bases just stored, in
-    // part, would stall every copy.
-    // Copied out first: the byte stores may alias any member.
-    const unsigned stores = cycle_stores;
-    const int stride = cycle_stride;
-    char *at = w + cycle_start;
-    __m128i v;
-    if (L < 8) {
-      std::uint64_t y;
-      std::memcpy(&y, u, 8);
-      y = (y & unit_mask) * unit_repeat;
-      const std::uint64_t next = (y >> unit_shift) | (y << (8 * L - unit_shift));
-      v = _mm_set_epi64x(static_cast<long long>(next), static_cast<long long>(y));
-    } else {
-      v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u));
-    }
-    for (unsigned k = 0; k < stores; ++k, at += stride)
-      _mm_storeu_si128(reinterpret_cast<__m128i *>(at), v);
-  } else {
-    // Without reading past the unit.
-    const int end = static_cast<int>(L) + cycle_tail;
-    std::memcpy(w, u, L);
-    for (int i = static_cast<int>(L); i < end; ++i)
-      w[i] = w[i - static_cast<int>(L)];
-    for (int i = -1; i >= -cycle_head; --i)
-      w[i] = w[i + static_cast<int>(L)];
-  }
+  const int end = static_cast<int>(L) + cycle_tail;
+  std::memcpy(w, unit_begin, L);
+  for (int i = static_cast<int>(L); i < end; ++i)
+    w[i] = w[i - static_cast<int>(L)];
+  for (int i = -1; i >= -cycle_head; --i)
+    w[i] = w[i + static_cast<int>(L)];
   periodic_ready = true;
 }
 
@@ -1260,7 +1274,7 @@ template <bool Fwd, bool Copy>
     return;
   // Most walks are hopeless at their first choice, and then the record,
   // which holds the best state, stays as it is.
-  if (!c.periodic_ready)
+  if (!c.periodic_ready && !c.build_short_cycle())
     c.build_periodic();
   const int kept = improved ? score : best;
   if (!quick_hopeless<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score, kept,

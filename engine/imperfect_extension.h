@@ -108,6 +108,9 @@ public:
   // masks of the bases ahead; off, base by base: the reference.
   bool look_by_masks = true;
   void build_periodic();
+  // The cycle of a unit of up to sixteen bases with sixteen bases readable,
+  // once its layout is set up; false, doing nothing, otherwise.
+  bool build_short_cycle();
 };
 
 #endif
