@@ -33,20 +33,6 @@ struct pass_marks {
 // Marks the grown candidate sat, kept at the window starting at s.
 void mark_kept(pass_marks &marks, Csat &sat, const char *s);
 
-// True when the window [s, s + L) holds one base only, as one_letter, for
-// window starts that only increase: same_end, kept between calls, is where
-// the run of bases equal to s[0] ends when s lies before it. Each base is
-// looked at once, where one_letter reads every window in full.
-inline bool one_letter_window(const char *s, unsigned L, const char *&same_end, const char *e)
-{
-  if (s >= same_end) {
-    same_end = s + 1;
-    while (same_end != e && *same_end == *s)
-      ++same_end;
-  }
-  return same_end - s >= static_cast<long>(L);
-}
-
 // Grows the window [s, s + L) in the candidate *sat (taking one from pool
 // when there is none); true when it reaches the thresholds. Most windows are
 // rejected, so only this part is inlined. Only the look-ahead choices of
@@ -85,7 +71,6 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
                        Csat_garbagecollector &pool, Hooks &hooks)
 {
   const char *n_pos = next_N(from, e);
-  const char *same_end = from;
   Csat *sat = nullptr;
   const char *const last_start = e - L - 1;
   auto stops_at = [&](const char *s) { return (s - b) % 256 == 0 && hooks.look_in(L); };
@@ -107,7 +92,7 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
       continue;
     }
     marks.bring_up_to(s - b + L);
-    if (marks.anchor_seq.window_is_free(s - b, L) && !one_letter_window(s, L, same_end, e) &&
+    if (marks.anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e) &&
         grow_window_reaches(extender, user, pool, sat, s, L)) {
       mark_kept(marks, *sat, s);
       Csat *const kept = sat;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine_test.h"
-#include "engine/imperfect_windows.h"
 #include "engine/period_scan.h"
 
 namespace {
@@ -214,30 +213,6 @@ TEST_F(BulkScanTest, MarkingBitsAgreeWithOneMarkAPositionAtTheGuardsAndAcrossByt
           const bool want = (free[i + 1] && (free[j] || free[j + 1])) || (free[i] && free[j]);
           ASSERT_EQ(want, marks.window_is_free(i, L)) << "window test: " << i << ", L " << L;
         }
-    }
-  }
-}
-
-// The imperfect search tells one-letter windows from the run of equal bases it
-// carries from window to window. A run end not moved on when the letter
-// changes, or a run read past the record's end, would try a one-letter window
-// or drop a good one: every window of every unit length, the N-free ones as
-// the search meets them, must agree with reading the window in full.
-TEST_F(BulkScanTest, OneLetterWindowsFromTheCarriedRunAgreeWithReadingEachWindow)
-{
-  std::mt19937 rng(91);
-  for (int round = 0; round < 200; ++round) {
-    const std::string s = generated(rng, 1 + rng() % 300);
-    const char *const b = s.data();
-    const char *const e = b + s.size();
-    for (unsigned L = 1; L <= 14 && L <= s.size(); ++L) {
-      const char *same_end = b + rng() % (s.size() - L + 1);
-      for (const char *w = same_end; w + L <= e; w += 1 + (rng() % 4 == 0)) {
-        if (std::string(w, w + L).find('N') != std::string::npos)
-          continue;
-        ASSERT_EQ(one_letter(w, L, e), one_letter_window(w, L, same_end, e))
-            << s << " window at " << (w - b) << " unit length " << L;
-      }
     }
   }
 }
