@@ -38,6 +38,8 @@ void imperfect_extender::set_unit_length(int L)
       unit_repeat |= std::uint64_t(1) << (8 * k);
     unit_shift = 8 * (8 % L);
   }
+  for (int k = 0; k < run_phases; ++k)
+    run_phase[k] = static_cast<unsigned char>(k % L);
   if (L <= 16) {
     // Only the unit's own bases of a store of a longer unit are copies.
     cycle_stride = L < 8 ? 16 - 16 % L : L;
@@ -1226,7 +1228,9 @@ inline run_end first_run_of_copy(const char *&p, const char *&u, int &score, uns
     }
   }
   const long run = Fwd ? q - p : p - q;
-  const long phase = run < L ? run : run % L;
+  // A table for the usual short runs: whether a run passes the unit length
+  // is a toss-up the predictor would miss.
+  const long phase = run < imperfect_extender::run_phases ? c.run_phase[run] : run % L;
   u = Fwd ? c.unit_begin + phase : c.unit_end - 1 - phase;
   score += static_cast<int>(run);
   p = q;

@@ -54,6 +54,10 @@ public:
   int option_cut = 0; // the lower of the two: some option is eligible
 
   void set_unit_length(int L);
+  // The phase after a run of k bases from phase 0, for runs shorter than
+  // run_phases.
+  static constexpr int run_phases = 64;
+  unsigned char run_phase[run_phases] = {};
 
   // Mismatch points at which a walk chose its edit by a look-ahead of its
   // own: the work that remembered walks do not save.
