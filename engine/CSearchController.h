@@ -76,6 +76,11 @@ public:
   // into a repeat reaching the thresholds; with skip_in_bulk off it tries
   // every window: the plain reference.
   bool skip_in_bulk = true;
+  // The direct imperfect search passes over the windows that turn the unit
+  // of a rejected window inside its first forward run, rejected as well;
+  // with pass_settled_windows off it grows every window: the plain
+  // reference.
+  bool pass_settled_windows = true;
   // The search may cut the record into chunks of windows, searched by tasks
   // that executor may run in parallel and then confirmed in order against
   // the marks the sequential search would have seen, so that the result is

@@ -231,6 +231,7 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
     imperfect_extender extender(ctl.setup);
     extender.start_windows(L, b, e);
     extender.memos = ctl.remember_walks ? &w.memos : nullptr;
+    extender.pass_settled = ctl.pass_settled_windows;
     deferred_marks deferred(marks, w.memos);
     pass_marks pm{marks, &deferred, w.memos};
     imperfect_chunk_hooks hooks{w.kept, extender, &w, ctl.observer, b, w.memos};
@@ -245,6 +246,7 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
   imperfect_extender extender(ctl.setup);
   extender.start_windows(L, b, e);
   extender.memos = ctl.remember_walks ? &ctl.memos : nullptr;
+  extender.pass_settled = ctl.pass_settled_windows;
   confirmation conf(truth, ctl.pool);
   std::vector<kept_window> again;
   imperfect_chunk_hooks hooks{again, extender, nullptr, ctl.observer, b, ctl.memos};

@@ -1242,14 +1242,17 @@ inline run_end first_run_of_copy(const char *&p, const char *&u, int &score, uns
 // The walk from its first mismatch point, where some option is eligible and
 // the quick test could not show the walk hopeless; sat holds the best state,
 // whose score is kept.
+// True when it walks on past that point.
 template <bool Fwd>
-[[gnu::noinline]] void walk_in_full(Csat &sat, const imperfect_extender &c, const char *p,
+[[gnu::noinline]] bool walk_in_full(Csat &sat, const imperfect_extender &c, const char *p,
                                     const char *u, int score, unsigned Ns, int kept)
 {
   const walk_choice w = choose_at_floor<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score,
                                              sat.recursion_depth + 1, c);
-  if (!hopeless_at_floor(c, w.value, w.horizon, kept))
-    walk_on_at_floor<Fwd>(sat, c, p, u, score, Ns, kept, w);
+  if (hopeless_at_floor(c, w.value, w.horizon, kept))
+    return false;
+  walk_on_at_floor<Fwd>(sat, c, p, u, score, Ns, kept, w);
+  return true;
 }
 
 template <bool Fwd, bool Copy>
@@ -1266,6 +1269,10 @@ template <bool Fwd, bool Copy>
                            : exact_run<Fwd>(p, u, score, Ns, c);
   const bool improved = score > best - static_cast<long long>(c.prefer);
   const bool walks_on = end == at_mismatch && score > c.option_cut;
+  // A copy's walk that ends where its first run meets a base other than N.
+  const bool settles = Copy && end == at_mismatch && Ns == sat.Ns;
+  if (Fwd)
+    c.forward_stop = p;
   // Without an eligible option the walk keeps the state of its mismatch
   // point, whose score the exact run cannot have lowered below the best.
   if (improved || (end == at_mismatch && !walks_on)) {
@@ -1274,16 +1281,19 @@ template <bool Fwd, bool Copy>
     sat.score = score;
     sat.Ns = Ns;
   }
-  if (!walks_on)
+  if (!walks_on) {
+    c.settled_sides += settles;
     return;
+  }
   // Most walks are hopeless at their first choice, and then the record,
   // which holds the best state, stays as it is.
   if (!c.periodic_ready && !c.build_short_cycle())
     c.build_periodic();
   const int kept = improved ? score : best;
-  if (!quick_hopeless<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score, kept,
-                           sat.recursion_depth + 1, c))
-    walk_in_full<Fwd>(sat, c, p, u, score, Ns, kept);
+  if (quick_hopeless<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score, kept,
+                          sat.recursion_depth + 1, c) ||
+      !walk_in_full<Fwd>(sat, c, p, u, score, Ns, kept))
+    c.settled_sides += settles;
 }
 
 // Sets up c for the unit of sat.
@@ -1384,6 +1394,7 @@ void imperfect_extender::grow_window(Csat &sat)
   unit_begin = sat.unit_begin;
   unit_end = unit_begin + unit_length;
   periodic_ready = false;
+  settled_sides = 0;
   limit = windows_end;
   if (windows_at_floor)
     extend_at_floor<true, true>(sat, *this);

@@ -33,6 +33,15 @@ public:
   const char *windows_begin = nullptr;
   const char *windows_end = nullptr;
   bool windows_at_floor = false;
+  // What grow_window saw, for passing over the windows that follow a
+  // rejected one: 2 when each direction's walk ended where the copy's first
+  // run met a base other than N, shown hopeless there or without options;
+  // and where the forward run met it.
+  unsigned settled_sides = 0;
+  const char *forward_stop = nullptr;
+  // Passing over such windows is on; off, every window is grown: the
+  // reference.
+  bool pass_settled = true;
 
   // The candidate being extended and the boundary value at which nothing is
   // left to examine.

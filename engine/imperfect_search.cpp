@@ -117,6 +117,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   imperfect_extender extender(setup);
   extender.start_windows(L, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
+  extender.pass_settled = pass_settled_windows;
   deferred_marks deferred(anchor_seq, memos);
   pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr, memos,
                    past_work_bound};

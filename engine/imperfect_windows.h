@@ -92,17 +92,41 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
       continue;
     }
     marks.bring_up_to(s - b + L);
-    if (marks.anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e) &&
-        grow_window_reaches(extender, user, pool, sat, s, L)) {
-      mark_kept(marks, *sat, s);
-      Csat *const kept = sat;
-      sat = nullptr;
-      if (!hooks.keep(kept, s))
-        break;
+    const char *next = s + 1;
+    if (marks.anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e)) {
+      if (grow_window_reaches(extender, user, pool, sat, s, L)) {
+        mark_kept(marks, *sat, s);
+        Csat *const kept = sat;
+        sat = nullptr;
+        if (!hooks.keep(kept, s))
+          break;
+      } else if (extender.settled_sides == 2 && extender.pass_settled &&
+                 sat->score < user.scores[L]) {
+        // A window starting j bases further on, inside the forward run, is
+        // a turn of this unit: its forward run stops at the same base, j
+        // bases shorter, and its backward run j bases longer at the same
+        // base, with the same score there. A walk hopeless from some score
+        // is hopeless from any lower one at the same place, where fewer
+        // options are open and the same nodes stay below the same target;
+        // so each of those windows ends with this one's score and is
+        // rejected. Passed over, looking in on the clock at the same starts.
+        next = extender.forward_stop - L + 1;
+        if (next > to)
+          next = to;
+      }
     }
-    ++s;
-    if (stops_at(s))
+    if (next == s + 1) {
+      s = next;
+      if (stops_at(s))
+        break;
+      continue;
+    }
+    bool stopped = false;
+    for (const char *m = s + (256 - (s - b) % 256); m <= next && !stopped; m += 256)
+      stopped = stops_at(m);
+    if (stopped)
       break;
+    s = next;
   }
   if (sat)
     pool.push_back(sat);
