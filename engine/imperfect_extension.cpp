@@ -713,6 +713,21 @@ template <bool Fwd> struct safe_look {
   }
 };
 
+// What a node of the first two levels of a look-ahead decides once its run
+// of k matches, ending on a base other than N, has brought its score to s:
+// it passes when it ends at or below leaf_top, so does everything it leads
+// to; it stops at target; otherwise it branches.
+enum class quick_node { passes, stops, branches };
+[[gnu::always_inline]] inline quick_node after_run(int &s, unsigned k, int leaf_top, int target)
+{
+  s += static_cast<int>(k);
+  if (s <= leaf_top)
+    return quick_node::passes;
+  if (s >= target)
+    return quick_node::stops;
+  return quick_node::branches;
+}
+
 // The first two levels of a look-ahead in straight-line code, for showing a
 // walk hopeless without evaluating its options in full: see quick_hopeless.
 // A node passes when it stays below target, and so does everything it leads
@@ -727,25 +742,21 @@ template <bool Fwd> struct quick_look {
   const int leaf_top;
   int horizon;
 
-  enum class node { passes, stops, branches };
+  typedef quick_node node;
   // The exact run of a node entered at boundary q and phase ph with score s,
-  // and what it decides at once: it passes when it ends at or below leaf_top;
-  // it stops at target, or when it goes on past eight bases or ends on N,
-  // which this shortcut does not follow; otherwise it branches, with q, ph and
-  // s moved to its mismatch point.
+  // and what it decides at once, as after_run; it also stops when it goes on
+  // past eight bases or ends on N, which this shortcut does not follow. A
+  // node that branches has q, ph and s moved to its mismatch point.
   [[gnu::always_inline]] node enter(const char *&q, unsigned &ph, int &s) const
   {
     const unsigned k = equal_bases<Fwd>(q, periodic_at<Fwd>(ph, c));
     q = Fwd ? q + k : q - k;
     if (k == 8 || *d::examined(q) == 'N')
       return node::stops;
-    s += static_cast<int>(k);
-    if (s <= leaf_top)
-      return node::passes;
-    if (s >= target)
-      return node::stops;
-    ph = phase_advance<Fwd>(ph, k, c);
-    return node::branches;
+    const node n = after_run(s, k, leaf_top, target);
+    if (n == node::branches)
+      ph = phase_advance<Fwd>(ph, k, c);
+    return n;
   }
   // A node of the second level; its options, if any, are evaluated in full.
   [[gnu::always_inline]] bool second(const char *q, unsigned ph, int s)
@@ -814,7 +825,7 @@ template <bool Fwd, bool Deep> struct mask_look {
     miss[4] = diagonal(2);
   }
 
-  enum class node { passes, stops, branches };
+  typedef quick_node node;
   // As quick_look::enter, for the node at offset o on diagonal e.
   [[gnu::always_inline]] node enter(unsigned &o, int e, int &s) const
   {
@@ -823,12 +834,7 @@ template <bool Fwd, bool Deep> struct mask_look {
     o += run;
     if (run >= 8 || o >= 16)
       return node::stops;
-    s += static_cast<int>(run);
-    if (s <= leaf_top)
-      return node::passes;
-    if (s >= target)
-      return node::stops;
-    return node::branches;
+    return after_run(s, run, leaf_top, target);
   }
   [[gnu::always_inline]] bool second(unsigned o, int e, int s)
   {
