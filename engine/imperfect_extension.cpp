@@ -3,6 +3,7 @@
 // one implementation so that they stay exact mirror images of each other.
 #include "imperfect_extension.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstdint>
@@ -31,6 +32,16 @@ void imperfect_extender::set_unit_length(int L)
   mismatch_cut = cut(floor_threshold - mismatch);
   indel_cut = cut(floor_threshold - indel);
   option_cut = mismatch_cut < indel_cut ? mismatch_cut : indel_cut;
+  // The two levels of the quick look lie above the depth limit from a
+  // first depth below the cap; best - prefer fits an int, above INT_MIN,
+  // for best scores from quick_best_low on, quick_best_span further at most.
+  quick_depth_cap = max_depth == 0 ? 0 : max_depth - 1;
+  const long long low = std::max<long long>(static_cast<long long>(INT_MIN) + prefer + 1, INT_MIN);
+  const long long high = std::min<long long>(static_cast<long long>(INT_MAX) + prefer, INT_MAX);
+  quick_best_low = static_cast<int>(std::min<long long>(low, INT_MAX));
+  quick_best_span = low <= high ? static_cast<unsigned>(high - low) : 0;
+  if (low > high)
+    quick_depth_cap = 0;
   if (L < 8) {
     unit_mask = ~std::uint64_t(0) >> (64 - 8 * L);
     unit_repeat = 0;
@@ -904,11 +915,11 @@ template <bool Fwd>
                                       unsigned first_depth, const imperfect_extender &c)
 {
   typedef direction<Fwd> d;
-  const long long target = static_cast<long long>(best) - c.prefer;
   // An int target must not let a node pass that the exact one would stop.
-  if (first_depth + 1 >= c.max_depth || first_depth + 1 < first_depth ||
-      (Fwd ? c.limit - p : p - c.limit) < 24 || target <= INT_MIN || target > INT_MAX)
+  if (first_depth >= c.quick_depth_cap || (Fwd ? c.limit - p : p - c.limit) < 24 ||
+      static_cast<unsigned>(best) - static_cast<unsigned>(c.quick_best_low) > c.quick_best_span)
     return false;
+  const long long target = static_cast<long long>(best) - c.prefer;
   const int top = static_cast<int>(target) - 1;
   const int leaf_top = top < c.option_cut ? top : c.option_cut;
   if (c.look_by_masks) {

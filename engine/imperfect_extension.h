@@ -61,6 +61,9 @@ public:
   int mismatch_cut = 0;
   int indel_cut = 0;
   int option_cut = 0; // the lower of the two: some option is eligible
+  unsigned quick_depth_cap = 0;
+  int quick_best_low = 0;
+  unsigned quick_best_span = 0;
 
   void set_unit_length(int L);
   // The phase after a run of k bases from phase 0, for runs shorter than
