@@ -96,6 +96,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   imperfect_extender extender(setup);
   extender.start_windows(1, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
+  extender.pass_settled = pass_settled_windows;
   deferred_marks deferred(anchor_seq, memos);
   pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr, memos,
                    past_work_bound};

@@ -5,6 +5,8 @@
 #ifndef TORVIX_ENGINE_IMPERFECT_WINDOWS_H
 #define TORVIX_ENGINE_IMPERFECT_WINDOWS_H
 
+#include <algorithm>
+
 #include "CSearchController.h"
 #include "deferred_marks.h"
 #include "imperfect_candidate.h"
@@ -60,6 +62,14 @@ void mark_kept(pass_marks &marks, Csat &sat, const char *s);
   return false;
 }
 
+// True when the window just rejected into sat lets the windows inside its
+// first forward run be passed over (see windows_of_length).
+inline bool settled_rejection(const imperfect_extender &extender, const Csat &sat,
+                              const threshold_tables &user, unsigned L)
+{
+  return extender.settled_sides == 2 && extender.pass_settled && sat.score < user.scores[L];
+}
+
 // The windows of unit length L >= 2 in the record [b, e) that start in
 // [from, to). hooks.keep(sat, s) takes each kept repeat, already marked, and
 // is false when the search must end; hooks.look_in(L) is asked at every
@@ -100,8 +110,7 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
         sat = nullptr;
         if (!hooks.keep(kept, s))
           break;
-      } else if (extender.settled_sides == 2 && extender.pass_settled &&
-                 sat->score < user.scores[L]) {
+      } else if (settled_rejection(extender, *sat, user, L)) {
         // A window starting j bases further on, inside the forward run, is
         // a turn of this unit: its forward run stops at the same base, j
         // bases shorter, and its backward run j bases longer at the same
@@ -144,15 +153,27 @@ void windows_of_length_1(const char *b, const char *e, const char *from, const c
     if ((s - b) % 256 == 0 && hooks.look_in(1))
       break;
     marks.bring_up_to(s - b);
-    if (marks.anchor_seq.is_free(s - b) && grow_window_reaches(extender, user, pool, sat, s, 1)) {
-      mark_kept(marks, *sat, s);
-      Csat *const kept = sat;
-      sat = nullptr;
-      if (!hooks.keep(kept, s))
-        break;
+    const char *next = s + 1;
+    if (marks.anchor_seq.is_free(s - b)) {
+      if (grow_window_reaches(extender, user, pool, sat, s, 1)) {
+        mark_kept(marks, *sat, s);
+        Csat *const kept = sat;
+        sat = nullptr;
+        if (!hooks.keep(kept, s))
+          break;
+      } else if (settled_rejection(extender, *sat, user, 1)) {
+        // As in windows_of_length: the bases of the forward run repeat this
+        // one. The clock is looked at where the loop would have looked.
+        next = extender.forward_stop;
+        const char *const last = std::min(std::min(next, to), e - 1);
+        bool stopped = false;
+        for (const char *m = s + (256 - (s - b) % 256); m < last && !stopped; m += 256)
+          stopped = hooks.look_in(1);
+        if (stopped)
+          break;
+      }
     }
-    ++s;
-    s = past_N_run(s, e);
+    s = past_N_run(next, e);
   }
   if (sat)
     pool.push_back(sat);
