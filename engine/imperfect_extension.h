@@ -61,6 +61,9 @@ public:
   int mismatch_cut = 0;
   int indel_cut = 0;
   int option_cut = 0; // the lower of the two: some option is eligible
+  // The quick look at a walk's first choice is tried from a first depth
+  // below quick_depth_cap, for best scores from quick_best_low to
+  // quick_best_low + quick_best_span.
   unsigned quick_depth_cap = 0;
   int quick_best_low = 0;
   unsigned quick_best_span = 0;
