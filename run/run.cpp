@@ -381,8 +381,9 @@ int run_context::search_in_parallel(unsigned threads)
       for (bool done = false; !done;) {
         {
           std::unique_lock<std::mutex> lock(s->mutex);
-          s->changed.wait_for(lock, std::chrono::milliseconds(50));
-          done = s->done;
+          // A record searched before the run came to wait for it must not
+          // cost a whole wait: the notice came before the wait began.
+          done = s->changed.wait_for(lock, std::chrono::milliseconds(50), [s] { return s->done; });
         }
         s->replay(observer);
         if (!done)
