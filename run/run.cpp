@@ -294,9 +294,13 @@ int run_context::search_sequentially()
 
 // A record long enough to keep every worker busy for a while is cut into
 // chunks, a few per thread so that chunks of unequal work even out; the
-// output does not depend on the number.
+// output does not depend on the number. Only the direct imperfect search
+// gains: the exact search and the extension of exact seeds are so quick per
+// base that confirming the chunks costs more than the threads save.
 unsigned chunks_for(unsigned long length, unsigned threads)
 {
+  if (global_search_mode != 2)
+    return 1;
   const unsigned long min_chunk = 1ul << 15;
   return static_cast<unsigned>(std::min<unsigned long>(4ul * threads, std::max(1ul, length / min_chunk)));
 }
