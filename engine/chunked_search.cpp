@@ -147,21 +147,21 @@ struct confirmation {
     reaching.resize(n);
   }
   // The windows from cur on were searched again up to stop_at and kept
-  // again; spec holds the chunk's own result from index si on. Settles
+  // again; guess holds the chunk's own result from index si on. Settles
   // both, and returns the last offset marked by a repeat that only one of
   // the two kept (or differs as it was).
-  long settle(std::vector<kept_window> &spec, std::size_t &si, std::vector<kept_window> &again,
+  long settle(std::vector<kept_window> &guess, std::size_t &si, std::vector<kept_window> &again,
               const char *stop_at, long differs)
   {
     std::size_t a = 0;
-    for (; si < spec.size() && spec[si].s < stop_at; ++si) {
-      while (a < again.size() && again[a].s < spec[si].s)
+    for (; si < guess.size() && guess[si].s < stop_at; ++si) {
+      while (a < again.size() && again[a].s < guess[si].s)
         differs = std::max(differs, again[a++].reach);
-      if (a < again.size() && again[a].s == spec[si].s)
+      if (a < again.size() && again[a].s == guess[si].s)
         ++a; // the same window grows the same repeat
       else
-        differs = std::max(differs, spec[si].reach);
-      pool.push_back(spec[si].sat);
+        differs = std::max(differs, guess[si].reach);
+      pool.push_back(guess[si].sat);
     }
     for (; a < again.size(); ++a)
       differs = std::max(differs, again[a].reach);
@@ -170,11 +170,11 @@ struct confirmation {
     again.clear();
     return differs;
   }
-  void take_rest(std::vector<kept_window> &spec, std::size_t si)
+  void take_rest(std::vector<kept_window> &guess, std::size_t si)
   {
-    for (; si < spec.size(); ++si)
-      take(spec[si]);
-    spec.clear();
+    for (; si < guess.size(); ++si)
+      take(guess[si]);
+    guess.clear();
   }
 };
 
@@ -254,10 +254,10 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
   // again, up to where the chunk's own result stands.
   std::unique_ptr<deferred_marks> redo;
   for (std::size_t j = 0; j < k; ++j) {
-    std::vector<kept_window> &spec = team.workers[j].kept;
+    std::vector<kept_window> &guess = team.workers[j].kept;
     const long border = c[j] - b;
     if (!redo && conf.reach < border - 1) {
-      conf.take_rest(spec, 0);
+      conf.take_rest(guess, 0);
       conf.passed_border(c[j + 1] - b);
       continue;
     }
@@ -277,16 +277,16 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
     std::size_t si = 0;
     for (const char *cur = c[j]; cur < c[j + 1];) {
       if (differs < cur - b - 1) {
-        conf.take_rest(spec, si);
+        conf.take_rest(guess, si);
         redo.reset();
         break;
       }
       const char *const stop_at = std::min(c[j + 1], b + differs + 2);
       imperfect_windows(L, b, e, cur, stop_at, ctl.setup.user, extender, pm, ctl.pool, hooks);
-      differs = conf.settle(spec, si, again, stop_at, differs);
+      differs = conf.settle(guess, si, again, stop_at, differs);
       cur = stop_at;
     }
-    spec.clear();
+    guess.clear();
     conf.passed_border(c[j + 1] - b);
   }
   redo.reset();
@@ -347,19 +347,19 @@ bool chunked_exact_pass_1(chunk_team &team, const threshold_tables &active,
   const char *q = past_N_run(b, e); // where the sequential scan goes on
   for (std::size_t j = 0; j < k; ++j) {
     chunk_worker &w = team.workers[j];
-    std::vector<kept_window> &spec = w.kept;
+    std::vector<kept_window> &guess = w.kept;
     while (q < c[j + 1] && e - q > 1) {
       // The chunk's scan visits every base that is not N from the start of
       // its chunk on, except those a kept repeat jumped over.
       const auto after = std::lower_bound(
-          spec.begin(), spec.end(), q, [](const kept_window &x, const char *p) { return x.s < p; });
-      if (after == spec.begin() || q >= past_N_run(std::prev(after)->sat->pos_right, e)) {
-        const std::size_t i = static_cast<std::size_t>(after - spec.begin());
+          guess.begin(), guess.end(), q, [](const kept_window &x, const char *p) { return x.s < p; });
+      if (after == guess.begin() || q >= past_N_run(std::prev(after)->sat->pos_right, e)) {
+        const std::size_t i = static_cast<std::size_t>(after - guess.begin());
         for (std::size_t d = 0; d < i; ++d)
-          ctl.pool.push_back(spec[d].sat);
-        for (std::size_t d = i; d < spec.size(); ++d)
-          truth.push_back(spec[d]);
-        spec.clear();
+          ctl.pool.push_back(guess[d].sat);
+        for (std::size_t d = i; d < guess.size(); ++d)
+          truth.push_back(guess[d]);
+        guess.clear();
         q = w.end;
         break;
       }
@@ -367,7 +367,7 @@ bool chunked_exact_pass_1(chunk_team &team, const threshold_tables &active,
       truth.insert(truth.end(), again.begin(), again.end());
       again.clear();
     }
-    team.drop(spec, 0);
+    team.drop(guess, 0);
   }
   return true;
 }
@@ -402,23 +402,23 @@ bool chunked_exact_pass(chunk_team &team, unsigned L, const threshold_tables &ac
         T.cover(truth[i].sat->pos_left - b, truth[i].sat->pos_right - b);
   };
   for (std::size_t j = 0; j < k; ++j) {
-    std::vector<kept_window> &spec = team.workers[j].kept;
+    std::vector<kept_window> &guess = team.workers[j].kept;
     long differs = conf.reach;
     std::size_t si = 0;
     for (const char *cur = c[j]; cur < c[j + 1];) {
       if (differs < cur - b - 1) {
         const std::size_t from = truth.size();
-        conf.take_rest(spec, si);
+        conf.take_rest(guess, si);
         cover_from(from);
         break;
       }
       const char *const stop_at = std::min(c[j + 1], b + differs + 2);
       exact_windows_of_length(L, b, e, cur, stop_at, active, ctl.setup.user, ctl.skip_in_bulk, T,
                               ctl.pool, hooks);
-      differs = conf.settle(spec, si, again, stop_at, differs);
+      differs = conf.settle(guess, si, again, stop_at, differs);
       cur = stop_at;
     }
-    spec.clear();
+    guess.clear();
   }
   return true;
 }
