@@ -475,10 +475,10 @@ void chunked_imperfect_search(CSearchController &ctl)
       L = 2;
     }
     // Past the work bound, counted in the look-ahead choices of the kept
-    // repeats, kept repeats mark their whole span. The chunks remember other walks than the
-    // sequential search, so they count every choice a walk aligned in full
-    // makes, which the sequential search's choices never exceed; past the
-    // bound the sequential search decides.
+    // repeats, kept repeats mark their whole span. The chunks remember other
+    // walks than the sequential search, so they count every choice a walk
+    // aligned in full makes, which the sequential search's choices never
+    // exceed; past the bound the sequential search decides.
     for (; !stopped && !over_budget && L <= global_max_unit_length; ++L) {
       const std::size_t from = truth.size();
       if (L < n && !ctl.progress_then_stop(L))

@@ -18,12 +18,21 @@ void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat, const walk_memos &mem
                         [&](const char *pos, char) { anchor_seq.free_position(pos - b); });
 }
 
+namespace {
+
+// Past the work bound: the whole span, events included.
+void cover_whole_span(CAnchorSeq &anchor_seq, const Csat &sat)
+{
+  anchor_seq.cover(sat.pos_left - anchor_seq.seq_begin, sat.pos_right - anchor_seq.seq_begin);
+}
+
+} // namespace
+
 [[gnu::noinline]] void mark_kept(pass_marks &marks, Csat &sat, const char *s)
 {
   sort_alignment_events(sat);
   if (marks.whole_spans)
-    marks.anchor_seq.cover(sat.pos_left - marks.anchor_seq.seq_begin,
-                           sat.pos_right - marks.anchor_seq.seq_begin);
+    cover_whole_span(marks.anchor_seq, sat);
   else if (marks.deferred)
     marks.deferred->accept(sat, s - marks.anchor_seq.seq_begin);
   else
@@ -58,8 +67,7 @@ struct sequential_hooks {
       marks.deferred->finish_pass();
     marks.deferred = nullptr;
     marks.whole_spans = true;
-    marks.anchor_seq.cover(sat.pos_left - marks.anchor_seq.seq_begin,
-                           sat.pos_right - marks.anchor_seq.seq_begin);
+    cover_whole_span(marks.anchor_seq, sat);
   }
   bool look_in(unsigned L) { return ctl.progress_then_stop(L); }
 };
