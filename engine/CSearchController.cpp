@@ -14,7 +14,7 @@ CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_,
     : seq_number(seq_number_), seq(seq_), setup(setup_), pool(pool_), observer(observer_),
       exactSATList(pool_), imperfectSATList(pool_), step_budget(step_budget_for(seq_.seq.length))
 {
-  memos.node_cap = 4 * std::size_t(seq_.seq.length) + (std::size_t(1) << 22);
+  memos.node_cap = walk_memos::cap_for(seq_.seq.length);
 }
 
 CsatContainer &CSearchController::search_filter_and_report(FILE *output)

@@ -43,7 +43,7 @@ long imperfect_reach(const Csat &sat, const char *b, const walk_memos &memos)
     reach = std::max(reach, static_cast<long>(sat.alignment[sat.alignment.length - 1].pos - b));
   for (const walk_path &w : sat.paths) {
     const char *bound =
-        w.forward ? memos.forward.nodes[w.to].pos : memos.backward.nodes[w.from].pos;
+        w.forward ? memos.forward.pos(w.to) : memos.backward.pos(w.from);
     reach = std::max(reach, static_cast<long>(bound - b));
   }
   return reach;
@@ -77,7 +77,7 @@ struct chunk_team {
       : ctl(c), b(c.seq.seq.data), e(c.seq.seq.data + c.seq.seq.length), workers(c.chunks)
   {
     for (chunk_worker &w : workers)
-      w.memos.node_cap = (4 * std::size_t(c.seq.seq.length) + (std::size_t(1) << 22)) / c.chunks;
+      w.memos.node_cap = walk_memos::cap_for(c.seq.seq.length) / c.chunks;
   }
   chunk_team(const chunk_team &) = delete;
   chunk_team &operator=(const chunk_team &) = delete;

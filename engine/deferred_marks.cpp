@@ -18,8 +18,7 @@ template <class F> void deferred_marks::for_each_event_in(const repeat &r, long 
     walk_memo &t = w.forward ? memos.forward : memos.backward;
     for (std::int32_t v = t.first_reaching(w.from, w.to, w.forward ? b + from : b + to, w.forward);
          v != w.to; v = t.nodes[v].parent) {
-      const walk_memo::node &x = t.nodes[v];
-      const long k = (x.kind == 'D' || w.forward ? x.pos : x.pos - 1) - b;
+      const long k = (t.nodes[v].kind() == 'D' || w.forward ? t.pos(v) : t.pos(v) - 1) - b;
       if (w.forward ? k >= to : k < from)
         break;
       if (k >= from && k < to)
@@ -79,7 +78,7 @@ bool deferred_marks::frees(repeat &r, long k)
     if (c.node < 0)
       c.node = w.from;
     // A few steps along the path, or a search when the scan has moved far.
-    for (int steps = 0; c.node != w.to && t.nodes[c.node].pos < x; ++steps) {
+    for (int steps = 0; c.node != w.to && t.pos(c.node) < x; ++steps) {
       if (steps == 16) {
         c.node = memos.forward.first_reaching(c.node, w.to, x, true);
         break;
@@ -91,7 +90,7 @@ bool deferred_marks::frees(repeat &r, long k)
       c.node = -1;
       continue;
     }
-    hit = hit || t.nodes[c.node].pos == x;
+    hit = hit || t.pos(c.node) == x;
     break;
   }
   return hit;

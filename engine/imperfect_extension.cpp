@@ -1105,7 +1105,7 @@ public:
       tree->link(left_root, J, walk_memo::step::between(at_root, here));
     ++tree->joins;
     auto move_to = [&](std::int32_t v, const walk_memo::step &d) {
-      p = tree->nodes[v].pos;
+      p = tree->pos(v);
       u = unit_begin + cursor_after(offset, d);
       score = static_cast<int>(here.score + d.score);
       Ns = here.Ns + d.Ns;

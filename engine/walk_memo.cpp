@@ -97,6 +97,7 @@ unsigned unit_classes::add(const char *b, unsigned L, const key &k)
 void walk_memo::clear()
 {
   nodes.clear();
+  base = 0;
   table.clear();
   used = 0;
   joins = 0;
@@ -114,9 +115,9 @@ std::int32_t walk_memo::find(const char *pos, std::uint32_t cls, std::uint32_t p
     return -1;
   const std::size_t mask = table.size() - 1;
   for (std::size_t at = key_hash(pos, cls, phase) & mask; table[at]; at = (at + 1) & mask) {
-    const node &x = nodes[table[at] - 1];
-    if (x.pos == pos && x.cls == cls && x.phase == phase)
-      return table[at] - 1;
+    const std::int32_t v = table[at] - 1;
+    if (this->pos(v) == pos && nodes[v].cls == cls && nodes[v].phase() == phase)
+      return v;
   }
   return -1;
 }
@@ -133,10 +134,10 @@ void walk_memo::insert(std::int32_t v)
   }
   const node &x = nodes[v];
   const std::size_t mask = table.size() - 1;
-  std::size_t at = key_hash(x.pos, x.cls, x.phase) & mask;
+  std::size_t at = key_hash(pos(v), x.cls, x.phase()) & mask;
   for (; table[at]; at = (at + 1) & mask) {
     const node &y = nodes[table[at] - 1];
-    if (y.pos == x.pos && y.cls == x.cls && y.phase == x.phase)
+    if (y.at == x.at && y.cls == x.cls && y.phase() == x.phase())
       return; // a walk that came back to a state it had passed: the first stays
   }
   table[at] = v + 1;
@@ -155,7 +156,7 @@ void walk_memo::pull(std::int32_t v)
 {
   node &x = nodes[v];
   const std::int32_t r = x.child[1], l = x.child[0];
-  x.span = walk_memo::step{0, 0, 0, 0, 0};
+  x.span = counts{0, 0, 0, 0, 0};
   x.high = x.low = 0;
   x.best = v;
   if (r >= 0) {
@@ -171,7 +172,7 @@ void walk_memo::pull(std::int32_t v)
     if (x.span.score < x.low)
       x.low = x.span.score;
   }
-  x.span.add(x.to_parent);
+  x.span.add(x.to_parent());
   if (l >= 0) {
     const node &y = nodes[l];
     if (beats(x.span.score + y.high, x.high)) {
@@ -225,16 +226,24 @@ void walk_memo::access(std::int32_t v)
   splay(v);
 }
 
-walk_memo::step walk_memo::below(std::int32_t v) const
+walk_memo::counts walk_memo::below(std::int32_t v) const
 {
   const std::int32_t r = nodes[v].child[1];
-  return r >= 0 ? nodes[r].span : walk_memo::step{0, 0, 0, 0, 0};
+  return r >= 0 ? nodes[r].span : counts{0, 0, 0, 0, 0};
+}
+
+void walk_memo::set_edge(node &x, const step &by)
+{
+  const unsigned edit = by.mismatches ? 1 : by.insertions ? 2 : by.deletions ? 3 : 0;
+  x.phase_edits = (x.phase_edits & ~std::uint32_t(12)) | edit << 2;
+  x.edge_score = static_cast<std::int32_t>(by.score);
+  x.edge_Ns = by.Ns;
 }
 
 std::int32_t walk_memo::root_of(std::int32_t v, step &from_v)
 {
   access(v);
-  from_v = nodes[v].span;
+  from_v = nodes[v].span.wide();
   while (nodes[v].child[0] >= 0)
     v = nodes[v].child[0];
   splay(v);
@@ -244,10 +253,10 @@ std::int32_t walk_memo::root_of(std::int32_t v, step &from_v)
 void walk_memo::link(std::int32_t r, std::int32_t v, const step &by)
 {
   step ignored;
-  if (nodes[r].parent >= 0 || root_of(v, ignored) == r)
+  if (nodes[r].parent >= 0 || !is_edge(by) || root_of(v, ignored) == r)
     return;
   access(r);
-  nodes[r].to_parent = by;
+  set_edge(nodes[r], by);
   nodes[r].parent = v;
   nodes[r].up = v;
   pull(r);
@@ -258,24 +267,31 @@ void walk_memo::add_chain(const std::vector<pending> &chain, std::int32_t join, 
   if (chain.empty())
     return;
   const std::int32_t first = static_cast<std::int32_t>(nodes.size());
+  if (nodes.size() == 0)
+    base = reinterpret_cast<std::uintptr_t>(chain.front().pos) - (std::uintptr_t(1) << 31);
   for (std::size_t k = 0; k < chain.size(); ++k) {
     const pending &c = chain[k];
     node x{};
-    x.pos = c.pos;
+    x.at = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(c.pos) - base);
     x.cls = c.cls;
-    x.phase = c.phase;
-    x.kind = c.kind;
+    x.phase_edits = c.phase << 4 | kind_code(c.kind);
     x.child[0] = x.child[1] = -1;
     const std::int32_t v = static_cast<std::int32_t>(nodes.size());
-    x.parent = x.up = v + 1;
+    x.parent = x.up = -1;
     x.best = v;
-    if (k + 1 < chain.size())
-      x.to_parent = step::between(c.at, chain[k + 1].at);
-    x.span = x.to_parent;
+    // A step that does not fit an edge leaves the walk's points before it
+    // a tree of their own.
+    if (k + 1 < chain.size()) {
+      const step by = step::between(c.at, chain[k + 1].at);
+      if (is_edge(by)) {
+        x.parent = x.up = v + 1;
+        set_edge(x, by);
+      }
+    }
+    x.span = x.to_parent();
     nodes.push_back(x);
   }
   const std::int32_t last = static_cast<std::int32_t>(nodes.size()) - 1;
-  nodes[last].parent = nodes[last].up = -1;
   for (std::int32_t v = first; v <= last; ++v)
     insert(v);
   if (join >= 0)
@@ -288,7 +304,7 @@ std::int32_t walk_memo::first_below(std::int32_t v, std::int64_t floor)
   if (floor > 0)
     return v;
   std::int32_t t = nodes[v].child[0];
-  std::int64_t off = nodes[v].to_parent.score;
+  std::int64_t off = nodes[v].edge_score;
   if (t < 0 || off + nodes[t].low >= floor)
     return -1;
   // The deepest such node of the path above v: the first the walk meets.
@@ -301,7 +317,7 @@ std::int32_t walk_memo::first_below(std::int32_t v, std::int64_t floor)
         off += nodes[r].span.score;
       if (off < floor)
         break;
-      off += nodes[t].to_parent.score;
+      off += nodes[t].edge_score;
       t = nodes[t].child[0];
     }
   }
@@ -318,7 +334,7 @@ std::int32_t walk_memo::first_reaching(std::int32_t v, std::int32_t end, const c
   // x are the shallower part of the stretch: the deepest of them is sought.
   std::int32_t found = end;
   for (std::int32_t t = nodes[end].child[1]; t >= 0;) {
-    if (forward ? nodes[t].pos >= x : nodes[t].pos <= x) {
+    if (forward ? pos(t) >= x : pos(t) <= x) {
       found = t;
       t = nodes[t].child[1];
     } else {
@@ -336,9 +352,9 @@ std::int32_t walk_memo::best_between(std::int32_t v, std::int32_t end, step &to_
   access(v);
   splay(end);
   const std::int32_t best = nodes[nodes[end].child[1]].best;
-  to_end = below(end);
+  to_end = below(end).wide();
   splay(best);
-  to_best = below(best);
+  to_best = below(best).wide();
   return best;
 }
 

@@ -70,13 +70,33 @@ public:
       Ns += o.Ns;
     }
   };
+  // A record is shorter than max_record bases (see cap_for), so that along
+  // any path the positions, the scores relative to one another and the
+  // counts all fit 32 bits. Every edge is one walk step: the edit chosen at
+  // the node, then a run of matches and admitted Ns.
+  static constexpr std::size_t max_record = std::size_t(1) << 30;
+  struct counts {
+    std::int32_t score;
+    std::uint32_t mismatches, insertions, deletions, Ns;
+    void add(const counts &o)
+    {
+      score += o.score;
+      mismatches += o.mismatches;
+      insertions += o.insertions;
+      deletions += o.deletions;
+      Ns += o.Ns;
+    }
+    step wide() const { return step{score, mismatches, insertions, deletions, Ns}; }
+  };
   struct node {
-    const char *pos;       // the boundary of the walk at this mismatch point
-    step to_parent;        // nothing at a root
+    std::uint32_t at;      // the boundary of the walk at this mismatch point, from base
     std::int32_t parent;   // the walk's next mismatch point; -1 at a root
     std::uint32_t cls;
-    std::uint32_t phase;
-    char kind;             // the edit chosen here
+    // The phase, the edit chosen here (kind_code) and the edit of the edge
+    // to the parent, nothing at a root, packed: phase << 4 | edit << 2 | kind.
+    std::uint32_t phase_edits;
+    std::int32_t edge_score; // the change to the parent; 0 at a root
+    std::uint32_t edge_Ns;
     // The forest is kept as a link-cut tree, so that a root can still get a
     // parent when a later walk goes on past it: each path of preferred
     // children is a splay tree ordered from the root end to the leaf end,
@@ -87,10 +107,20 @@ public:
     // node, best where high lies by the tie rule.
     std::int32_t child[2];
     std::int32_t up;
-    step span;
-    std::int64_t high, low;
     std::int32_t best;
+    counts span;
+    std::int32_t high, low;
+
+    std::uint32_t phase() const { return phase_edits >> 4; }
+    char kind() const { return kind_of(phase_edits & 3); }
+    counts to_parent() const
+    {
+      const unsigned e = (phase_edits >> 2) & 3;
+      return counts{edge_score, e == 1, e == 2, e == 3, edge_Ns};
+    }
   };
+  static unsigned kind_code(char kind) { return kind == 'M' ? 1 : kind == 'I' ? 2 : kind == 'D' ? 3 : 0; }
+  static char kind_of(unsigned code) { return "\0MID"[code]; }
   // The nodes in blocks of fixed size: a forest of a long array holds
   // millions of them, and a vector's doubling would need half as much again
   // while it copies.
@@ -130,6 +160,10 @@ public:
   std::size_t joins = 0;
 
   void clear();
+  const char *pos(std::int32_t v) const
+  {
+    return reinterpret_cast<const char *>(base + nodes[v].at);
+  }
   // The node of this state, or -1.
   std::int32_t find(const char *pos, std::uint32_t cls, std::uint32_t phase) const;
   // A mismatch point of a walk, with the walk's own score and counts there.
@@ -165,12 +199,15 @@ public:
     // A mismatch or an insertion sits on the base it consumes, a deletion on
     // the base right of the gap.
     for (; v != end; v = nodes[v].parent) {
-      const node &x = nodes[v];
-      f(x.kind == 'D' || forward ? x.pos : x.pos - 1, x.kind);
+      const char kind = nodes[v].kind();
+      f(kind == 'D' || forward ? pos(v) : pos(v) - 1, kind);
     }
   }
 
 private:
+  // Positions are kept as offsets from base, which lies 2^31 before the
+  // first position remembered: every position of the record is then in reach.
+  std::uintptr_t base = 0;
   std::vector<std::int32_t> table; // open addressing, node index + 1
   std::size_t used = 0;
   static std::uint64_t key_hash(const char *pos, std::uint32_t cls, std::uint32_t phase);
@@ -185,7 +222,14 @@ private:
   void splay(std::int32_t v);
   void access(std::int32_t v);
   // The change over the deeper part of the splay tree below v's place in it.
-  step below(std::int32_t v) const;
+  counts below(std::int32_t v) const;
+  // Whether the change by fits an edge: one walk step.
+  static bool is_edge(const step &by)
+  {
+    return by.mismatches + by.insertions + by.deletions <= 1 && by.score >= INT32_MIN &&
+           by.score <= INT32_MAX;
+  }
+  void set_edge(node &x, const step &by);
 };
 
 // The forests of one record, one per direction, and its unit classes. The
@@ -200,6 +244,12 @@ struct walk_memos {
   // the record's length; walks go on meeting remembered ones past it, but
   // remember no more.
   std::size_t node_cap = ~std::size_t(0);
+  // The cap for a record of this many bases: none are remembered in a
+  // record too long for the compact nodes.
+  static std::size_t cap_for(std::size_t bases)
+  {
+    return bases < walk_memo::max_record ? 4 * bases + (std::size_t(1) << 22) : 0;
+  }
   // Choices that walks took from remembered ones instead of aligning them.
   // Past the first nodes, walks are remembered only while they save at
   // least one choice for every four nodes stored: an array of copies that
