@@ -1,5 +1,6 @@
 #include "Csat.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "params/exit_status.h"
@@ -62,4 +63,71 @@ CBasicSatContainer::~CBasicSatContainer()
 CsatContainer::~CsatContainer()
 {
   pool->free_list.splice(pool->free_list.end(), *this);
+}
+
+// Each event is one varint: the distance from the one before (the first from
+// pos_left, zigzag-coded, as an event may lie before it) times four plus its
+// kind.
+namespace {
+
+unsigned event_code(char kind)
+{
+  return kind == 'M' ? 0 : kind == 'I' ? 1 : kind == 'D' ? 2 : 3;
+}
+
+} // namespace
+
+void Csat::pack_events()
+{
+  if (alignment.empty())
+    return;
+  fastvector<unsigned char> out;
+  out.set_capacity(2 * alignment.length + 16);
+  const char *last = pos_left;
+  bool first = true;
+  for (const alignment_event &e : alignment) {
+    const long long d = e.pos - last;
+    const std::uint64_t gap = first ? (static_cast<std::uint64_t>(d) << 1) ^ static_cast<std::uint64_t>(d >> 63)
+                                    : static_cast<std::uint64_t>(d);
+    std::uint64_t v = gap << 2 | event_code(e.kind);
+    // A kind outside the three is kept whole after its code.
+    while (v >= 0x80) {
+      out.push_back(static_cast<unsigned char>(v | 0x80));
+      v >>= 7;
+    }
+    out.push_back(static_cast<unsigned char>(v));
+    if (event_code(e.kind) == 3)
+      out.push_back(static_cast<unsigned char>(e.kind));
+    last = e.pos;
+    first = false;
+  }
+  packed.assign(out.data, out.length);
+  alignment.release();
+}
+
+void Csat::unpack_events()
+{
+  if (packed.empty())
+    return;
+  static const char kinds[3] = {'M', 'I', 'D'};
+  const char *last = pos_left;
+  bool first = true;
+  for (unsigned k = 0; k < packed.length;) {
+    std::uint64_t v = 0;
+    for (unsigned shift = 0;; shift += 7) {
+      const unsigned char c = packed[k++];
+      v |= static_cast<std::uint64_t>(c & 0x7f) << shift;
+      if (c < 0x80)
+        break;
+    }
+    const std::uint64_t gap = v >> 2;
+    const long long d = first ? static_cast<long long>(gap >> 1) ^ -static_cast<long long>(gap & 1)
+                              : static_cast<long long>(gap);
+    const unsigned code = static_cast<unsigned>(v & 3);
+    const char kind = code == 3 ? static_cast<char>(packed[k++]) : kinds[code];
+    last += d;
+    alignment.push_back(alignment_event{last, kind});
+    first = false;
+  }
+  packed.release();
 }

@@ -44,6 +44,10 @@ public:
   fastvector<alignment_event> alignment;
   // Events not yet in alignment; the report needs them written out first.
   fastvector<walk_path> paths;
+  // The sorted events of a repeat that only the report still reads, packed
+  // (pack_events): a long array keeps many repeats, each with an event every
+  // few bases, and the packed form takes a byte or two per event.
+  fastvector<unsigned char> packed;
 
   Csat() { init(nullptr, nullptr); }
   Csat(const Csat &) = delete;
@@ -63,7 +67,13 @@ public:
     recursion_depth = 0;
     alignment.clear();
     paths.clear();
+    packed.clear();
   }
+
+  // Moves the events of alignment into packed, in their order, and gives
+  // the storage of alignment back; unpack_events restores them.
+  void pack_events();
+  void unpack_events();
 
   unsigned unit_length() const { return static_cast<unsigned>(unit_end - unit_begin); }
   unsigned length() const { return static_cast<unsigned>(pos_right - pos_left); }

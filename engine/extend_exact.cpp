@@ -48,6 +48,8 @@ void CSearchController::search_exact_and_extend_to_imperfect_repeats()
       reach[L] = std::max(reach[L], seed.pos_right);
     }
     sort_alignment_events(seed);
+    // Only the report reads the events from here on.
+    seed.pack_events();
     auto next = std::next(it);
     imperfectSATList.splice(imperfectSATList.end(), exactSATList, it);
     it = next;

@@ -41,6 +41,15 @@ void cover_whole_span(CAnchorSeq &anchor_seq, const Csat &sat)
 
 namespace {
 
+// The repeats a pass kept after the first `before` of result: once the pass
+// has written its marks, only the report reads their events.
+void pack_events_of_pass(std::list<Csat *> &result, std::size_t before)
+{
+  auto it = result.end();
+  for (std::size_t n = result.size(); n > before; --n)
+    (*--it)->pack_events();
+}
+
 // The sequential search: kept repeats go to the result in the order found,
 // their look-ahead choices are charged to the work bound, and the clock and
 // the stop button are looked at.
@@ -56,6 +65,9 @@ struct sequential_hooks {
     extender.remembered_steps = 0;
     if (ctl.charge_steps(extender.explicit_steps, *sat) && !marks.whole_spans)
       mark_whole_spans_from(*sat);
+    // Whole spans need no events: only the report reads them from here on.
+    if (marks.whole_spans)
+      sat->pack_events();
     return true;
   }
   // The repeat that passed the work bound, and every one after it, covers
@@ -109,8 +121,10 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr, memos,
                    past_work_bound};
   sequential_hooks hooks{*this, extender, result, marks};
+  const std::size_t before = result.size();
   windows_of_length_1(b, e, b, e, setup.user, extender, marks, pool, hooks);
   deferred.finish_pass();
+  pack_events_of_pass(result, before);
 }
 
 void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnchorSeq &anchor_seq,
@@ -131,6 +145,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr, memos,
                    past_work_bound};
   sequential_hooks hooks{*this, extender, result, marks};
+  const std::size_t before = result.size();
   windows_of_length(L, b, e, b, e - L, setup.user, extender, marks, pool, hooks);
   deferred.finish_pass();
+  pack_events_of_pass(result, before);
 }

@@ -360,6 +360,7 @@ std::int32_t walk_memo::best_between(std::int32_t v, std::int32_t end, step &to_
 
 void walk_memos::write_out_events(Csat &sat) const
 {
+  sat.unpack_events();
   if (sat.paths.empty())
     return;
   for (const walk_path &w : sat.paths)

@@ -270,7 +270,8 @@ struct walk_memos {
     forward.clear();
     backward.clear();
   }
-  // Writes the events of sat's paths into its alignment, sorted.
+  // Writes the events of sat's paths, and its packed ones, into its
+  // alignment, sorted.
   void write_out_events(Csat &sat) const;
 };
 

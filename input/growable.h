@@ -163,6 +163,14 @@ public:
     data = static_cast<T *>(checked_realloc(data, size_t(n) * sizeof(T)));
     capacity = n;
   }
+
+  // Empties the vector and gives its storage back.
+  void release()
+  {
+    std::free(data);
+    data = nullptr;
+    length = capacity = 0;
+  }
 };
 
 #endif

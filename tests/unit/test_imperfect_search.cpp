@@ -290,6 +290,7 @@ TEST_F(ImperfectSearchTest, WalksThatNeverMeetStopBeingRememberedAndWalksThatMee
     CSearchController ctl(1, r.mol, setup_now(), test_pool());
     ctl.remember_walks = false;
     ctl.complete_imperfect_search(nullptr);
+    ctl.write_out_events(ctl.imperfectSATList);
     for (const Csat *x : ctl.imperfectSATList)
       plain.push_back(summary(*x, r.begin()));
   }
