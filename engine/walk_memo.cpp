@@ -158,30 +158,45 @@ void walk_memo::pull(std::int32_t v)
   const std::int32_t r = x.child[1], l = x.child[0];
   x.span = counts{0, 0, 0, 0, 0};
   x.high = x.low = 0;
-  x.best = v;
   if (r >= 0) {
     const node &y = nodes[r];
     x.span = y.span;
     x.low = y.low < 0 ? y.low : 0;
-    if (!beats(x.span.score, y.high)) {
-      x.high = y.high;
-      x.best = y.best;
-    } else {
-      x.high = x.span.score;
-    }
+    x.high = beats(x.span.score, y.high) ? x.span.score : y.high;
     if (x.span.score < x.low)
       x.low = x.span.score;
   }
   x.span.add(x.to_parent());
   if (l >= 0) {
     const node &y = nodes[l];
-    if (beats(x.span.score + y.high, x.high)) {
+    if (beats(x.span.score + y.high, x.high))
       x.high = x.span.score + y.high;
-      x.best = y.best;
-    }
     if (x.span.score + y.low < x.low)
       x.low = x.span.score + y.low;
     x.span.add(y.span);
+  }
+}
+
+// The node of t's splay subtree where its high lies: pull's choices made
+// again from the top down.
+std::int32_t walk_memo::best_in(std::int32_t t) const
+{
+  for (;;) {
+    const node &x = nodes[t];
+    const std::int32_t r = x.child[1], l = x.child[0];
+    std::int64_t before = 0, high = 0;
+    bool in_r = false;
+    if (r >= 0) {
+      before = nodes[r].span.score;
+      in_r = !beats(before, nodes[r].high);
+      high = in_r ? nodes[r].high : before;
+    }
+    if (l >= 0 && beats(before + x.edge_score + nodes[l].high, high))
+      t = l;
+    else if (in_r)
+      t = r;
+    else
+      return t;
   }
 }
 
@@ -278,7 +293,6 @@ void walk_memo::add_chain(const std::vector<pending> &chain, std::int32_t join, 
     x.child[0] = x.child[1] = -1;
     const std::int32_t v = static_cast<std::int32_t>(nodes.size());
     x.parent = x.up = -1;
-    x.best = v;
     // A step that does not fit an edge leaves the walk's points before it
     // a tree of their own.
     if (k + 1 < chain.size()) {
@@ -351,7 +365,7 @@ std::int32_t walk_memo::best_between(std::int32_t v, std::int32_t end, step &to_
 {
   access(v);
   splay(end);
-  const std::int32_t best = nodes[nodes[end].child[1]].best;
+  const std::int32_t best = best_in(nodes[end].child[1]);
   to_end = below(end).wide();
   splay(best);
   to_best = below(best).wide();

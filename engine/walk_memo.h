@@ -104,10 +104,10 @@ public:
     // hangs from. Over the stretch of path in a splay subtree, taken in
     // walk order, span is the change from its first node to the node after
     // its last, high and low the extremes of the score relative to its first
-    // node, best where high lies by the tie rule.
+    // node. Where high lies is found again from the top when asked
+    // (best_in), which is rare next to the updates.
     std::int32_t child[2];
     std::int32_t up;
-    std::int32_t best;
     counts span;
     std::int32_t high, low;
 
@@ -217,6 +217,7 @@ private:
     return later_wins ? later >= earlier : later > earlier;
   }
   bool is_splay_root(std::int32_t v) const;
+  std::int32_t best_in(std::int32_t t) const;
   void pull(std::int32_t v);
   void rotate(std::int32_t v);
   void splay(std::int32_t v);
