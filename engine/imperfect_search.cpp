@@ -31,6 +31,9 @@ void cover_whole_span(CAnchorSeq &anchor_seq, const Csat &sat)
 [[gnu::noinline]] void mark_kept(pass_marks &marks, Csat &sat, const char *s)
 {
   sort_alignment_events(sat);
+  // Held until the pass ends: without the room the walk left for more.
+  if (sat.alignment.capacity > sat.alignment.length + sat.alignment.length / 8 + 16)
+    sat.alignment.set_capacity(sat.alignment.length);
   if (marks.whole_spans)
     cover_whole_span(marks.anchor_seq, sat);
   else if (marks.deferred)
