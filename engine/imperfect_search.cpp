@@ -32,7 +32,9 @@ void cover_whole_span(CAnchorSeq &anchor_seq, const Csat &sat)
 {
   sort_alignment_events(sat);
   // Held until the pass ends: without the room the walk left for more.
-  if (sat.alignment.capacity > sat.alignment.length + sat.alignment.length / 8 + 16)
+  if (sat.alignment.empty())
+    sat.alignment.release();
+  else if (sat.alignment.capacity > sat.alignment.length + sat.alignment.length / 8 + 16)
     sat.alignment.set_capacity(sat.alignment.length);
   if (marks.whole_spans)
     cover_whole_span(marks.anchor_seq, sat);

@@ -106,7 +106,7 @@ public:
   }
 
 private:
-  void grow() { set_capacity(data ? doubled(capacity) : 4); }
+  void grow() { set_capacity(capacity ? doubled(capacity) : 4); }
   void set_capacity(unsigned n)
   {
     data = static_cast<char *>(checked_realloc(data, n));
@@ -143,7 +143,7 @@ public:
   void push_back(const T &v)
   {
     if (length == capacity)
-      set_capacity(data ? doubled(capacity) : 4);
+      set_capacity(capacity ? doubled(capacity) : 4);
     data[length++] = v;
   }
 

@@ -231,3 +231,29 @@ TEST_F(ReportTest, PackedEventsComeBackExactlyAsTheyWereKept)
     EXPECT_EQ(before, report()) << "round " << round;
   }
 }
+
+// A kept repeat's events are trimmed to their count and given back once
+// packed; a vector left with storage but no room, or none at all, must grow
+// again when events are written into it, not write past its storage.
+TEST_F(ReportTest, EventsTrimmedToNothingOrGivenBackTakeEventsAgain)
+{
+  load("ACGTACGTACGTACGT");
+  for (int way = 0; way < 3; ++way) {
+    repeat(0, 16, 4);
+    for (int k = 0; k < 40; ++k)
+      sat.alignment.push_back(alignment_event{at(0), 'M'});
+    sat.alignment.clear();
+    if (way == 0)
+      sat.alignment.set_capacity(0);
+    else if (way == 1)
+      sat.alignment.release();
+    else
+      sat.pack_events();
+    for (int k = 0; k < 100; ++k)
+      sat.alignment.push_back(alignment_event{at(k % 16), "MID"[k % 3]});
+    ASSERT_EQ(100u, sat.alignment.length) << "way " << way;
+    EXPECT_GE(sat.alignment.capacity, 100u) << "way " << way;
+    for (int k = 0; k < 100; ++k)
+      EXPECT_EQ(at(k % 16), sat.alignment[k].pos) << "way " << way << " event " << k;
+  }
+}
