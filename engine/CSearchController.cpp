@@ -83,7 +83,7 @@ void CSearchController::pass_work_bound(const Csat &kept)
           "again:\na long array of copies that all differ from one another is reported as the "
           "first repeat\nfound in it, and the repeats reported from there may differ from those "
           "of a search\nwithout the bound.\n";
-  observer.message(note.c_str());
+  observer.note(note.c_str());
 }
 
 bool CSearchController::stop_here(unsigned L)

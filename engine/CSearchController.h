@@ -132,6 +132,10 @@ public:
 
   // Output.
   void report_SATList(FILE *output, std::list<Csat *> repeats);
+  // Fewer repeats are written in one go: formatting them costs less than a
+  // task.
+  static constexpr std::size_t min_repeats_per_part = 4096;
+  void report_in_parts(FILE *output, const std::list<Csat *> &repeats);
   void report_seq_name(FILE *output);
   // Overwrites the reported repeats of list in seq with lower case or X.
   void maskSATList(CsatContainer &list);

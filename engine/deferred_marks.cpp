@@ -1,6 +1,7 @@
 #include "deferred_marks.h"
 
 #include <algorithm>
+#include <climits>
 
 template <class F> void deferred_marks::for_each_event_in(const repeat &r, long from, long to, F f)
 {
@@ -16,7 +17,21 @@ template <class F> void deferred_marks::for_each_event_in(const repeat &r, long 
   // base before its node.
   for (const walk_path &w : sat.paths) {
     walk_memo &t = w.forward ? memos.forward : memos.backward;
-    for (std::int32_t v = t.first_reaching(w.from, w.to, w.forward ? b + from : b + to, w.forward);
+    // A path's events lie between its two ends: the walk reaches its next
+    // point at or past an event's base, so a forward path's events lie from
+    // its first node's position up to its last one's, and a backward path's
+    // from its last node's position up to its first one's. Most queries
+    // (the events outside a repeat's span, those behind the scan) hold none
+    // of them or begin at the first: those need no search of the forest,
+    // which on a long array costs more than the rest of accepting a repeat.
+    const long start = t.pos(w.from) - b;
+    const long stop = w.to >= 0 ? t.pos(w.to) - b : (w.forward ? LONG_MAX : LONG_MIN);
+    if (w.forward ? start >= to || stop < from : start < from || stop >= to)
+      continue;
+    const bool from_first = w.forward ? start >= from : start <= to;
+    for (std::int32_t v = from_first ? w.from
+                                     : t.first_reaching(w.from, w.to, w.forward ? b + from : b + to,
+                                                        w.forward);
          v != w.to; v = t.nodes[v].parent) {
       const long k = (t.nodes[v].kind() == 'D' || w.forward ? t.pos(v) : t.pos(v) - 1) - b;
       if (w.forward ? k >= to : k < from)

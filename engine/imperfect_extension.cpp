@@ -1077,7 +1077,7 @@ public:
     const walk_memo::step here{score, sat.mismatches, sat.insertions, sat.deletions, Ns};
     const std::int32_t J = tree->find(p, static_cast<std::uint32_t>(cls), phase);
     if (J < 0) {
-      if (!may_record || memos->full()) {
+      if (!may_record || memos->full(!memos->chain.empty() || chain_root >= 0)) {
         end_chain(-1, walk_memo::step{});
         return;
       }

@@ -1,11 +1,17 @@
 // Output of repeats: the unit text and the gate that decides whether a repeat
 // is printed, the positions and lengths every format prints, and the block
 // written per record. The lines themselves are the format writers' (formats/).
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "CDnaString.h"
 #include "CSearchController.h"
 #include "primeFactors.h"
+
+#include "input/growable.h"
 
 #include "formats/report_format.h"
 
@@ -131,15 +137,55 @@ void Csat::report_sat(FILE *out, CSequence_Mol &sequence, unsigned &gap_cursor) 
   output_format().repeat(out, r);
 }
 
+// The lines of a record searched in chunks are written by the chunks' tasks
+// too, each part of the repeats into its own buffer, joined in order. A
+// part's gap cursor can start at 0: the repeats come sorted by position, and
+// the cursor only moves past the gaps before a repeat's start, wherever it
+// starts from.
+void CSearchController::report_in_parts(FILE *output, const std::list<Csat *> &repeats)
+{
+  const std::size_t n = repeats.size();
+  const std::size_t k = std::min<std::size_t>(chunks, n / min_repeats_per_part);
+  std::vector<std::list<Csat *>::const_iterator> from(k + 1, repeats.end());
+  auto it = repeats.begin();
+  for (std::size_t j = 0, i = 0; j < k; ++j) {
+    for (; i < n * j / k; ++i)
+      ++it;
+    from[j] = it;
+  }
+  struct text {
+    char *data = nullptr;
+    std::size_t size = 0;
+    ~text() { std::free(data); }
+  };
+  std::vector<text> parts(k);
+  executor(k, [&](std::size_t j) {
+    FILE *out = open_memstream(&parts[j].data, &parts[j].size);
+    if (!out)
+      abort_on_failed_realloc();
+    unsigned gap_cursor = 0;
+    for (auto s = from[j]; s != from[j + 1]; ++s)
+      (*s)->report_sat(out, seq, gap_cursor);
+    if (std::fclose(out) != 0)
+      abort_on_failed_realloc();
+  });
+  for (const text &t : parts)
+    std::fwrite(t.data, 1, t.size, output);
+}
+
 void CSearchController::report_seq_name(FILE *output) { output_format().record_header(output, seq); }
 
 void CSearchController::report_SATList(FILE *output, std::list<Csat *> repeats)
 {
   const report_format &format = output_format();
   format.record_header(output, seq);
-  unsigned gap_cursor = 0;
-  for (const Csat *s : repeats)
-    s->report_sat(output, seq, gap_cursor);
+  if (chunks > 1 && repeats.size() >= 2 * min_repeats_per_part)
+    report_in_parts(output, repeats);
+  else {
+    unsigned gap_cursor = 0;
+    for (const Csat *s : repeats)
+      s->report_sat(output, seq, gap_cursor);
+  }
   if (!global_QUARN_run)
     format.record_footer(output, seq);
   std::fflush(output);

@@ -18,6 +18,9 @@ public:
   virtual bool stop_requested() = 0;
   // A console text of the search, meant for standard error.
   virtual void message(const char *text) = 0;
+  // A text about the result that the user must see, however the run is
+  // shown; on a console it is one more message.
+  virtual void note(const char *text) { message(text); }
 };
 
 // Reports nothing and never stops: searches whose caller wants neither.

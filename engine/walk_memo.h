@@ -252,16 +252,19 @@ struct walk_memos {
     return bases < walk_memo::max_record ? 4 * bases + (std::size_t(1) << 22) : 0;
   }
   // Choices that walks took from remembered ones instead of aligning them.
-  // Past the first nodes, walks are remembered only while they save at
-  // least one choice for every four nodes stored: an array of copies that
-  // all differ from one another gives walks that never meet, and
-  // remembering them would only cost memory.
+  // Past the first nodes, a walk starts being remembered only while walks
+  // save at least one choice for every four nodes stored: an array of
+  // copies that all differ from one another gives walks that never meet,
+  // and remembering them would only cost memory. A walk already being
+  // remembered (continuing) goes on to its end: the first walk along a long
+  // array passes the first nodes before any other could meet it, and cut
+  // short it would leave every later walk to align the rest again.
   std::uint64_t reused = 0;
   std::size_t free_nodes = std::size_t(1) << 16;
-  bool full() const
+  bool full(bool continuing = false) const
   {
     const std::size_t n = forward.nodes.size() + backward.nodes.size() + chain.size();
-    return n >= node_cap || (n >= free_nodes && 4 * reused < n);
+    return n >= node_cap || (!continuing && n >= free_nodes && 4 * reused < n);
   }
   void clear()
   {

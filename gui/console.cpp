@@ -29,6 +29,14 @@ bool shows_record(unsigned number, unsigned previous_length)
 
 gui_observer::gui_observer(CRunAnalysis &r) : run(r), last_pattern_length(global_min_unit_length) {}
 
+void gui_observer::note(const char *text)
+{
+  std::string shown = text;
+  while (!shown.empty() && shown.back() == '\n')
+    shown.pop_back();
+  gui_note(shown.c_str());
+}
+
 void gui_observer::show(const char *label)
 {
   if (run.status_box) {

@@ -20,6 +20,8 @@ public:
   void progress(unsigned record, const char *name, unsigned unit_length, char state) override;
   bool stop_requested() override;
   void message(const char *) override {}
+  // In a window of its own, which the run does not wait for.
+  void note(const char *text) override;
 
   void reading(unsigned number, unsigned previous_length) override;
   void record_started(unsigned number, const char *name, unsigned before) override;

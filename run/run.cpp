@@ -108,7 +108,7 @@ struct record_slot {
   size_t masked_size = 0;
 
   struct event {
-    char state; // '\0': a console text; 's': the record started; else a progress state
+    char state; // '\0': a console text; 'n': a note; 's': the record started; else a progress state
     unsigned unit_length;
     std::string text;
   };
@@ -145,6 +145,8 @@ struct record_slot {
         observer.record_started(number, name.c_str(), before);
       else if (e.state == '\0')
         observer.message(e.text.c_str());
+      else if (e.state == 'n')
+        observer.note(e.text.c_str());
       else
         observer.progress(number, name.c_str(), e.unit_length, e.state);
   }
@@ -166,6 +168,7 @@ public:
   }
   bool stop_requested() override { return cancelled || front.stop_requested(); }
   void message(const char *text) override { slot.add({'\0', 0, text}); }
+  void note(const char *text) override { slot.add({'n', 0, text}); }
 
 private:
   record_slot &slot;

@@ -10,6 +10,7 @@
 
 #include <zlib.h>
 
+#include "gui/console_gui.h"
 #include "gui_test_support.h"
 
 namespace {
@@ -181,6 +182,25 @@ TEST_F(RunAnalysis, FailuresAbortTheRunWithAnAlertNamingTheFileOrLine)
   const std::string output = read_file(dir + "bad.torvix");
   EXPECT_EQ(output.rfind(header_start, 0), 0u);
   EXPECT_EQ(output.find(trailer), std::string::npos);
+}
+
+// Fault guarded: the note that a record passed its work bound (its repeats
+// from there on reported as first found) went only to standard error, which
+// the front end's user never sees; the console texts must not pop up.
+TEST_F(RunAnalysis, ANoteOfTheSearchIsShownInAWindowOfItsOwnAndConsoleTextsAreNot)
+{
+  CRunAnalysis run;
+  run.create_window();
+  gui_observer observer(run);
+  observer.message("  Searching for exact repeats.\n");
+  const std::string note = "Note: the search of sequence \"s\" passed its work bound in the "
+                           "repeat at 11-5000 (unit length 171).";
+  observer.note((note + "\n").c_str());
+  EXPECT_EQ(script.notes, std::vector<std::string>{note});
+  EXPECT_TRUE(script.messages.empty());
+  script.notes.clear();
+  delete run.window;
+  runA = nullptr;
 }
 
 TEST_F(RunAnalysis, RunAnalysisChecksFirstAndStopsOnlyWhenTheUserConfirms)
