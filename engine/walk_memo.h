@@ -48,6 +48,17 @@ private:
   std::vector<std::uint32_t> by_hash; // open addressing, class index + 1
 };
 
+// Adds the change o to a, field by field: the score and the four counts, of
+// a step and of the narrower counts of an edge alike.
+template <class A, class B> inline void add_change(A &a, const B &o)
+{
+  a.score += o.score;
+  a.mismatches += o.mismatches;
+  a.insertions += o.insertions;
+  a.deletions += o.deletions;
+  a.Ns += o.Ns;
+}
+
 class walk_memo
 {
 public:
@@ -61,14 +72,7 @@ public:
       return step{b.score - a.score, b.mismatches - a.mismatches, b.insertions - a.insertions,
                   b.deletions - a.deletions, b.Ns - a.Ns};
     }
-    void add(const step &o)
-    {
-      score += o.score;
-      mismatches += o.mismatches;
-      insertions += o.insertions;
-      deletions += o.deletions;
-      Ns += o.Ns;
-    }
+    void add(const step &o) { add_change(*this, o); }
   };
   // A record is shorter than max_record bases (see cap_for), so that along
   // any path the positions, the scores relative to one another and the
@@ -78,14 +82,7 @@ public:
   struct counts {
     std::int32_t score;
     std::uint32_t mismatches, insertions, deletions, Ns;
-    void add(const counts &o)
-    {
-      score += o.score;
-      mismatches += o.mismatches;
-      insertions += o.insertions;
-      deletions += o.deletions;
-      Ns += o.Ns;
-    }
+    void add(const counts &o) { add_change(*this, o); }
     step wide() const { return step{score, mismatches, insertions, deletions, Ns}; }
   };
   struct node {
