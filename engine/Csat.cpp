@@ -87,7 +87,8 @@ void Csat::pack_events()
   bool first = true;
   for (const alignment_event &e : alignment) {
     const long long d = e.pos - last;
-    const std::uint64_t gap = first ? (static_cast<std::uint64_t>(d) << 1) ^ static_cast<std::uint64_t>(d >> 63)
+    const std::uint64_t gap = first ? (static_cast<std::uint64_t>(d) << 1) ^
+                                          static_cast<std::uint64_t>(d >> 63)
                                     : static_cast<std::uint64_t>(d);
     std::uint64_t v = gap << 2 | event_code(e.kind);
     // A kind outside the three is kept whole after its code.

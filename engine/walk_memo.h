@@ -116,7 +116,10 @@ public:
       return counts{edge_score, e == 1, e == 2, e == 3, edge_Ns};
     }
   };
-  static unsigned kind_code(char kind) { return kind == 'M' ? 1 : kind == 'I' ? 2 : kind == 'D' ? 3 : 0; }
+  static unsigned kind_code(char kind)
+  {
+    return kind == 'M' ? 1 : kind == 'I' ? 2 : kind == 'D' ? 3 : 0;
+  }
   static char kind_of(unsigned code) { return "\0MID"[code]; }
   // The nodes in blocks of fixed size: a forest of a long array holds
   // millions of them, and a vector's doubling would need half as much again
