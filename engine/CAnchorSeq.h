@@ -7,6 +7,7 @@
 #define TORVIX_ENGINE_CANCHORSEQ_H
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -60,8 +61,17 @@ public:
   // with a free position before it.
   bool window_is_free(long i, unsigned L) const
   {
-    const long j = i + L;
-    return (is_free(i) && (is_free(j - 1) || is_free(j))) || (is_free(i - 1) && is_free(j - 1));
+    if (L > max_word_window) {
+      const long j = i + L;
+      return (is_free(i) && (is_free(j - 1) || is_free(j))) || (is_free(i - 1) && is_free(j - 1));
+    }
+    // One load holds the four bits, i - 1 and i at the bottom, i + L - 1
+    // and i + L at L and L + 1: the test runs on every window start.
+    std::uint64_t w;
+    std::memcpy(&w, anchor_buffer + (i >> 3), 8);
+    const std::uint64_t f = ~(w >> (i & 7));
+    const std::uint64_t ends = f >> L;
+    return (f & 2 && ends & 3) || (f & ends & 1);
   }
 
   // Covers the offsets from .. to - 1.
@@ -90,7 +100,10 @@ public:
   }
 
 private:
-  static std::size_t bytes(unsigned n) { return (std::size_t(n) + 2 + 7) / 8; }
+  // The window test loads a word from the byte of a window's first bit; the
+  // padding keeps the last word inside the buffer.
+  static constexpr unsigned max_word_window = 64 - 7 - 2;
+  static std::size_t bytes(unsigned n) { return (std::size_t(n) + 2 + 7) / 8 + 8; }
 };
 
 #endif

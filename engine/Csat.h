@@ -49,17 +49,23 @@ public:
   // few bases, and the packed form takes a byte or two per event.
   fastvector<unsigned char> packed;
 
-  Csat() { init(nullptr, nullptr); }
+  Csat()
+      : pos_left(nullptr), pos_right(nullptr), unit_cursor_right(nullptr),
+        unit_cursor_left(nullptr), unit_begin(nullptr), unit_end(nullptr), score(0),
+        mismatches(0), insertions(0), deletions(0), Ns(0), recursion_depth(0)
+  {
+  }
   Csat(const Csat &) = delete;
   Csat &operator=(const Csat &) = delete;
 
-  // One copy of the unit b..e, not yet extended; keeps the event storage.
+  // One copy of the unit b..e (b < e), not yet extended; keeps the event
+  // storage.
   void init(const char *b, const char *e)
   {
     pos_left = b;
     pos_right = e;
     unit_cursor_right = b;
-    unit_cursor_left = e ? e - 1 : nullptr;
+    unit_cursor_left = e - 1;
     unit_begin = b;
     unit_end = e;
     score = 0;

@@ -31,12 +31,17 @@ public:
   {
     if (k < frontier)
       return;
-    // Nothing pending is the usual case, met at every window.
+    // Nothing pending is the usual case. The marks ahead are then those the
+    // passes before left, so the frontier may run ahead of the scan: a
+    // repeat accepted meanwhile marks that much more at once.
     if (reaching.empty() && loose_ahead.empty())
-      frontier = k + 1;
+      frontier = k + 1 + idle_lead;
     else
       advance_to(k + 1);
   }
+  // The marks below this offset are up to date; only bring_up_to, start_at
+  // and finish_pass move it.
+  long up_to_date_below() const { return frontier; }
   // For a search that begins at offset k, with the marks from k on as the
   // passes before left them: the repeats that reach there are accepted next.
   void start_at(long k) { frontier = k; }
@@ -67,6 +72,7 @@ private:
   std::vector<repeat> repeats; // of this pass, in the order accepted
   // The marks below the frontier are up to date for the window test.
   long frontier = 0;
+  static constexpr long idle_lead = 64;
   // Repeats that reach past the frontier, the latest on top; each reaches
   // less far than the one below it, which it hides up to its own end.
   std::vector<std::uint32_t> reaching;

@@ -6,6 +6,7 @@
 #define TORVIX_ENGINE_IMPERFECT_WINDOWS_H
 
 #include <algorithm>
+#include <climits>
 
 #include "CSearchController.h"
 #include "deferred_marks.h"
@@ -30,6 +31,9 @@ struct pass_marks {
     if (deferred)
       deferred->bring_up_to(k);
   }
+  // The window loops call bring_up_to only from this offset on, asking
+  // again after it and after each kept repeat (which may end the deferral).
+  long up_to_date_below() const { return deferred ? deferred->up_to_date_below() : LONG_MAX; }
 };
 
 // Marks the grown candidate sat, kept at the window starting at s.
@@ -40,10 +44,12 @@ void mark_kept(pass_marks &marks, Csat &sat, const char *s);
 // rejected, so only this part is inlined. Only the look-ahead choices of
 // kept repeats count against the work bound: a rejected window's walk is
 // bounded by its unit length.
+// min_score is the user's score threshold for L, read once per pass: the
+// records written in between might alias the table.
 [[gnu::always_inline]] inline bool grow_window_reaches(imperfect_extender &extender,
                                                        const threshold_tables &user,
                                                        Csat_garbagecollector &pool, Csat *&sat,
-                                                       const char *s, unsigned L)
+                                                       const char *s, unsigned L, int min_score)
 {
   if (sat)
     sat->init(s, s + L);
@@ -52,7 +58,7 @@ void mark_kept(pass_marks &marks, Csat &sat, const char *s);
   extender.grow_window(*sat);
   // Trimming N moves the ends, never the score: a rejected window's record
   // is not worth trimming.
-  if (sat->score >= user.scores[L]) {
+  if (sat->score >= min_score) {
     trim_Ns(*sat);
     if (reaches_thresholds(*sat, user))
       return true;
@@ -64,10 +70,9 @@ void mark_kept(pass_marks &marks, Csat &sat, const char *s);
 
 // True when the window just rejected into sat lets the windows inside its
 // first forward run be passed over (see windows_of_length).
-inline bool settled_rejection(const imperfect_extender &extender, const Csat &sat,
-                              const threshold_tables &user, unsigned L)
+inline bool settled_rejection(const imperfect_extender &extender, const Csat &sat, int min_score)
 {
-  return extender.settled_sides == 2 && extender.pass_settled && sat.score < user.scores[L];
+  return extender.settled_sides == 2 && extender.pass_settled && sat.score < min_score;
 }
 
 // The windows of unit length L >= 2 in the record [b, e) that start in
@@ -81,36 +86,51 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
                        Csat_garbagecollector &pool, Hooks &hooks)
 {
   const char *n_pos = next_N(from, e);
+  // The windows that start before n_near hold no N: most windows need one
+  // test only.
+  const char *n_near = from;
   Csat *sat = nullptr;
   const char *const last_start = e - L - 1;
+  const int min_score = user.scores[L];
   auto stops_at = [&](const char *s) { return (s - b) % 256 == 0 && hooks.look_in(L); };
+  long marked_below = marks.up_to_date_below();
   for (const char *s = from; s < to;) {
-    if (n_pos < s)
-      n_pos = next_N(s, e);
-    if (n_pos < s + L) {
-      // Every window that starts before the end of this run of N holds one
-      // of them: go past those windows, looking in on the clock at the same
-      // starts as if they had been tried.
-      const char *const run_end = past_N_run(n_pos, e);
-      const char *const next = run_end <= last_start ? run_end : last_start + 1;
-      bool stopped = false;
-      for (const char *m = s + (256 - (s - b) % 256); m <= next && !stopped; m += 256)
-        stopped = stops_at(m);
-      if (stopped)
-        break;
-      s = next;
-      continue;
+    if (s >= n_near) {
+      if (n_pos < s)
+        n_pos = next_N(s, e);
+      if (n_pos - s >= L) {
+        n_near = n_pos - (L - 1);
+      } else {
+        // Every window that starts before the end of this run of N holds
+        // one of them: go past those windows, looking in on the clock at
+        // the same starts as if they had been tried.
+        const char *const run_end = past_N_run(n_pos, e);
+        const char *const next = run_end <= last_start ? run_end : last_start + 1;
+        bool stopped = false;
+        for (const char *m = s + (256 - (s - b) % 256); m <= next && !stopped; m += 256)
+          stopped = stops_at(m);
+        if (stopped)
+          break;
+        s = next;
+        continue;
+      }
     }
-    marks.bring_up_to(s - b + L);
+    if (s - b + L >= marked_below) {
+      marks.bring_up_to(s - b + L);
+      marked_below = marks.up_to_date_below();
+    }
     const char *next = s + 1;
-    if (marks.anchor_seq.window_is_free(s - b, L) && !one_letter(s, L, e)) {
-      if (grow_window_reaches(extender, user, pool, sat, s, L)) {
+    // Most windows differ at their second base: the test of a window of
+    // one letter is not worth a call there.
+    if (marks.anchor_seq.window_is_free(s - b, L) && (s[1] != s[0] || !one_letter(s, L, e))) {
+      if (grow_window_reaches(extender, user, pool, sat, s, L, min_score)) {
         mark_kept(marks, *sat, s);
         Csat *const kept = sat;
         sat = nullptr;
         if (!hooks.keep(kept, s))
           break;
-      } else if (settled_rejection(extender, *sat, user, L)) {
+        marked_below = marks.up_to_date_below();
+      } else if (settled_rejection(extender, *sat, min_score)) {
         // A window starting j bases further on, inside the forward run, is
         // a turn of this unit: its forward run stops at the same base, j
         // bases shorter, and its backward run j bases longer at the same
@@ -149,19 +169,25 @@ void windows_of_length_1(const char *b, const char *e, const char *from, const c
 {
   const char *s = past_N_run(from, e);
   Csat *sat = nullptr;
+  const int min_score = user.scores[1];
+  long marked_below = marks.up_to_date_below();
   while (e - s > 1 && s < to) {
     if ((s - b) % 256 == 0 && hooks.look_in(1))
       break;
-    marks.bring_up_to(s - b);
+    if (s - b >= marked_below) {
+      marks.bring_up_to(s - b);
+      marked_below = marks.up_to_date_below();
+    }
     const char *next = s + 1;
     if (marks.anchor_seq.is_free(s - b)) {
-      if (grow_window_reaches(extender, user, pool, sat, s, 1)) {
+      if (grow_window_reaches(extender, user, pool, sat, s, 1, min_score)) {
         mark_kept(marks, *sat, s);
         Csat *const kept = sat;
         sat = nullptr;
         if (!hooks.keep(kept, s))
           break;
-      } else if (settled_rejection(extender, *sat, user, 1)) {
+        marked_below = marks.up_to_date_below();
+      } else if (settled_rejection(extender, *sat, min_score)) {
         // As in windows_of_length: the bases of the forward run repeat this
         // one. The clock is looked at where the loop would have looked.
         next = extender.forward_stop;
