@@ -220,7 +220,7 @@ TEST_F(ReportTest, PackedEventsComeBackExactlyAsTheyWereKept)
     const std::string before = report();
     sat.pack_events();
     EXPECT_TRUE(sat.alignment.empty());
-    EXPECT_LE(sat.packed.length, 4 * events.size()) << "round " << round;
+    EXPECT_LE(sat.packed.size(), 4 * events.size()) << "round " << round;
     sat.unpack_events();
     ASSERT_EQ(events.size(), sat.alignment.length) << "round " << round;
     for (unsigned k = 0; k < events.size(); ++k) {
