@@ -43,12 +43,12 @@ public:
   unsigned recursion_depth;
   fastvector<alignment_event> alignment;
   // Events not yet in alignment; the report needs them written out first.
-  // Few repeats hold any, so a single pointer.
+  // Behind one pointer, as few repeats hold any, to keep the record small.
   slimvector<walk_path> paths;
   // The sorted events of a repeat that only the report still reads, packed
   // (pack_events): a long array keeps many repeats, each with an event every
-  // few bases, and the packed form takes a byte or two per event. Only those
-  // with events hold any, so a single pointer.
+  // few bases, and the packed form takes a byte or two per event. Behind one
+  // pointer too: most repeats are perfect and hold none.
   slimvector<unsigned char> packed;
 
   Csat() { init(nullptr, nullptr); }
