@@ -113,10 +113,10 @@ void Csat::unpack_events()
   static const char kinds[3] = {'M', 'I', 'D'};
   const char *last = pos_left;
   bool first = true;
-  for (unsigned k = 0; k < packed.length;) {
+  for (const unsigned char *k = packed.begin(); k != packed.end();) {
     std::uint64_t v = 0;
     for (unsigned shift = 0;; shift += 7) {
-      const unsigned char c = packed[k++];
+      const unsigned char c = *k++;
       v |= static_cast<std::uint64_t>(c & 0x7f) << shift;
       if (c < 0x80)
         break;
@@ -125,7 +125,7 @@ void Csat::unpack_events()
     const long long d = first ? static_cast<long long>(gap >> 1) ^ -static_cast<long long>(gap & 1)
                               : static_cast<long long>(gap);
     const unsigned code = static_cast<unsigned>(v & 3);
-    const char kind = code == 3 ? static_cast<char>(packed[k++]) : kinds[code];
+    const char kind = code == 3 ? static_cast<char>(*k++) : kinds[code];
     last += d;
     alignment.push_back(alignment_event{last, kind});
     first = false;

@@ -43,11 +43,13 @@ public:
   unsigned recursion_depth;
   fastvector<alignment_event> alignment;
   // Events not yet in alignment; the report needs them written out first.
-  fastvector<walk_path> paths;
+  // Behind one pointer, as few repeats hold any, to keep the record small.
+  slimvector<walk_path> paths;
   // The sorted events of a repeat that only the report still reads, packed
   // (pack_events): a long array keeps many repeats, each with an event every
-  // few bases, and the packed form takes a byte or two per event.
-  fastvector<unsigned char> packed;
+  // few bases, and the packed form takes a byte or two per event. Behind one
+  // pointer too: most repeats are perfect and hold none.
+  slimvector<unsigned char> packed;
 
   Csat()
       : pos_left(nullptr), pos_right(nullptr), unit_cursor_right(nullptr),
@@ -106,6 +108,10 @@ public:
   void print_repeat_name(FILE *out) const;
   const char *get_repeat_name() const;
 };
+
+// The extendExact mode holds millions of records on a chromosome; at 104
+// bytes malloc hands each a 112-byte chunk, past that a 128-byte one.
+static_assert(sizeof(void *) != 8 || sizeof(Csat) <= 104, "a repeat record outgrew its malloc chunk");
 
 bool lessThan_sat(const Csat *a, const Csat *b);
 

@@ -84,7 +84,7 @@ bool deferred_marks::frees(repeat &r, long k)
         ev);
   bool hit = c.event < n && ev[c.event].pos == x;
   const walk_memo &t = memos.forward;
-  while (c.path < sat.paths.length) {
+  while (c.path < sat.paths.size()) {
     const walk_path &w = sat.paths[c.path];
     if (!w.forward) {
       ++c.path;

@@ -306,8 +306,8 @@ public:
       std::memcpy(static_cast<void *>(events + count), s.alignment.data + count,
                   size_t(n - count) * sizeof(alignment_event));
     count = n;
-    if (s.paths.length || paths.length)
-      paths.assign(s.paths.data, s.paths.length);
+    if (!s.paths.empty() || paths.length)
+      paths.assign(s.paths.begin(), s.paths.size());
   }
 
   void restore(Csat &s) const
@@ -1127,7 +1127,7 @@ public:
       }
       take_if_better();
       if (X != J)
-        --sat.paths.length;
+        sat.paths.pop_back();
       move_to(A, to_end);
       sat.paths.push_back(walk_path{J, A, Fwd});
       remembered_steps += to_end.mismatches + to_end.insertions + to_end.deletions;

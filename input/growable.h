@@ -1,9 +1,11 @@
-// Growable buffers used throughout Torvix: faststring (bytes) and fastvector
-// (plain values). Both start with room for 4 elements and double when full;
-// a failed growth ends the process with a message on standard error.
+// Growable buffers used throughout Torvix: faststring (bytes), fastvector
+// (plain values) and slimvector (plain values behind a single pointer). All
+// start with room for 4 elements and double when full; a failed growth ends
+// the process with a message on standard error.
 #ifndef TORVIX_INPUT_GROWABLE_H
 #define TORVIX_INPUT_GROWABLE_H
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -176,6 +178,88 @@ public:
     std::free(data);
     data = nullptr;
     length = capacity = 0;
+  }
+};
+
+// Growable array of plain values that takes one pointer where fastvector
+// takes two words: the length and the capacity sit at the head of the heap
+// block, and an empty vector that never held anything has no block. Meant
+// for vectors that are empty in most of the records a search keeps by the
+// million; every access goes through the block, so not for hot loops.
+template <class T> class slimvector
+{
+  static_assert(std::is_trivially_copyable<T>::value, "slimvector holds plain values only");
+  static_assert(alignof(T) <= alignof(std::max_align_t), "malloc must align the elements");
+
+  // Aligned like T so that the elements can follow it directly.
+  struct alignas(alignof(T) > alignof(unsigned) ? alignof(T) : alignof(unsigned)) head {
+    unsigned length;
+    unsigned capacity;
+  };
+  head *block = nullptr;
+
+  T *items() const { return reinterpret_cast<T *>(block + 1); }
+
+public:
+  slimvector() = default;
+  slimvector(const slimvector &) = delete;
+  slimvector &operator=(const slimvector &) = delete;
+  ~slimvector() { std::free(block); }
+
+  unsigned size() const { return block ? block->length : 0; }
+  unsigned capacity() const { return block ? block->capacity : 0; }
+  bool empty() const { return size() == 0; }
+  T *begin() { return block ? items() : nullptr; }
+  T *end() { return begin() + size(); }
+  const T *begin() const { return block ? items() : nullptr; }
+  const T *end() const { return begin() + size(); }
+  T &operator[](unsigned i) { return items()[i]; }
+  const T &operator[](unsigned i) const { return items()[i]; }
+
+  void clear()
+  {
+    if (block)
+      block->length = 0;
+  }
+
+  void push_back(const T &v)
+  {
+    // v may be one of the elements, which a growth moves.
+    const T copy = v;
+    const unsigned n = size();
+    if (n == capacity())
+      set_capacity(n ? doubled(n) : 4);
+    items()[block->length++] = copy;
+  }
+
+  void pop_back() { --block->length; }
+
+  // Replaces the contents by n values copied from src, growing the storage to
+  // exactly n elements when it is smaller; no block is made for nothing.
+  void assign(const T *src, unsigned n)
+  {
+    if (n > capacity())
+      set_capacity(n);
+    if (n)
+      std::memcpy(static_cast<void *>(items()), src, n * sizeof(T));
+    if (block)
+      block->length = n;
+  }
+
+  // Empties the vector and gives its storage back.
+  void release()
+  {
+    std::free(block);
+    block = nullptr;
+  }
+
+private:
+  void set_capacity(unsigned n)
+  {
+    const unsigned length = size();
+    block = static_cast<head *>(checked_realloc(block, sizeof(head) + size_t(n) * sizeof(T)));
+    block->length = length;
+    block->capacity = n;
   }
 };
 

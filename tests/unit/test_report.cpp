@@ -220,7 +220,7 @@ TEST_F(ReportTest, PackedEventsComeBackExactlyAsTheyWereKept)
     const std::string before = report();
     sat.pack_events();
     EXPECT_TRUE(sat.alignment.empty());
-    EXPECT_LE(sat.packed.length, 4 * events.size()) << "round " << round;
+    EXPECT_LE(sat.packed.size(), 4 * events.size()) << "round " << round;
     sat.unpack_events();
     ASSERT_EQ(events.size(), sat.alignment.length) << "round " << round;
     for (unsigned k = 0; k < events.size(); ++k) {
@@ -230,6 +230,74 @@ TEST_F(ReportTest, PackedEventsComeBackExactlyAsTheyWereKept)
     EXPECT_TRUE(sat.packed.empty());
     EXPECT_EQ(before, report()) << "round " << round;
   }
+}
+
+// The packed events and the paths keep their counts in their heap block. A
+// record the pool hands out again keeps that block: a count left from the
+// last use would bring its events or paths back, and a room larger than the
+// block would let a longer list write past it; a block given back by
+// unpacking must be made anew, not written through. Records drawn from a
+// small pool, some returned packed, take lists of no events, of a few, and
+// of more than 65536 packed bytes, and paths that grow and shrink; all come
+// back as they were put in.
+TEST_F(ReportTest, RecordsReusedAfterPackingHoldOnlyTheirOwnEventsAndPaths)
+{
+  std::mt19937 rng(77);
+  load(std::string(400000, 'A'));
+  Csat_garbagecollector pool;
+  std::vector<Csat *> held;
+  for (int round = 0; round < 120; ++round) {
+    Csat *s = pool.get_new(at(1000), at(1004));
+    ASSERT_TRUE(s->alignment.empty() && s->paths.empty() && s->packed.empty()) << "round " << round;
+    s->pos_right = at(2000);
+    const unsigned draw = rng() % 8;
+    const unsigned n = draw == 0 ? 0 : draw == 1 ? 70000 + rng() % 10000 : rng() % 60;
+    std::vector<alignment_event> events;
+    for (long pos = 1000; events.size() < n; pos += rng() % (draw == 1 ? 4 : 3000))
+      events.push_back(alignment_event{at(pos), "MID"[rng() % 3]});
+    std::sort(events.begin(), events.end(), Csat::lessThan_missense);
+    std::vector<walk_path> paths;
+    for (unsigned k = rng() % 3 ? 0 : rng() % 40; k > 0; --k) {
+      if (!paths.empty() && rng() % 3 == 0) {
+        paths.pop_back();
+        s->paths.pop_back();
+      } else {
+        paths.push_back(walk_path{static_cast<int>(rng() % 1000), -1, rng() % 2 == 0});
+        s->paths.push_back(paths.back());
+      }
+    }
+    for (int packings = 1 + rng() % 2; packings > 0; --packings) {
+      s->alignment.assign(events.data(), n);
+      s->pack_events();
+      ASSERT_TRUE(s->alignment.empty()) << "round " << round;
+      EXPECT_TRUE(draw != 1 || s->packed.size() > 65536u) << "round " << round;
+      s->unpack_events();
+      ASSERT_TRUE(s->packed.empty()) << "round " << round;
+      ASSERT_EQ(n, s->alignment.size()) << "round " << round;
+      for (unsigned k = 0; k < n; ++k) {
+        ASSERT_EQ(events[k].pos, s->alignment[k].pos) << "round " << round << " event " << k;
+        ASSERT_EQ(events[k].kind, s->alignment[k].kind) << "round " << round << " event " << k;
+      }
+    }
+    if (rng() % 2)
+      s->pack_events();
+    ASSERT_EQ(paths.size(), s->paths.size()) << "round " << round;
+    for (unsigned k = 0; k < paths.size(); ++k)
+      ASSERT_TRUE(paths[k].from == s->paths[k].from && paths[k].to == s->paths[k].to &&
+                  paths[k].forward == s->paths[k].forward)
+          << "round " << round << " path " << k;
+    if (rng() % 4 == 0)
+      held.push_back(s);
+    else
+      pool.push_back(s);
+    if (rng() % 8 == 0) {
+      for (Csat *h : held)
+        pool.push_back(h);
+      held.clear();
+    }
+  }
+  for (Csat *h : held)
+    pool.push_back(h);
 }
 
 // A kept repeat's events are trimmed to their count and given back once
