@@ -43,6 +43,7 @@ Csat *Csat_garbagecollector::get_new(const char *b, const char *e)
   } else {
     s = free_list.back();
     free_list.pop_back();
+    s->packed.clear();
   }
   s->init(b, e);
   return s;

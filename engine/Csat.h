@@ -61,7 +61,9 @@ public:
   Csat &operator=(const Csat &) = delete;
 
   // One copy of the unit b..e (b < e), not yet extended; keeps the event
-  // storage.
+  // storage. Only the report's records hold packed events, and those come
+  // back through the pool (Csat_garbagecollector::get_new), which empties
+  // them: the window loops set up a record per window.
   void init(const char *b, const char *e)
   {
     pos_left = b;
@@ -75,7 +77,6 @@ public:
     recursion_depth = 0;
     alignment.clear();
     paths.clear();
-    packed.clear();
   }
 
   // Moves the events of alignment into packed, in their order, and gives
