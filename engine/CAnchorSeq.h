@@ -30,7 +30,6 @@ public:
   {
     if (!anchor_buffer)
       abort_on_failed_realloc();
-    advise_huge_pages(anchor_buffer, bytes(s.seq.length));
   }
   // The marks of from over offsets [lo, hi) only, for a search of a stretch
   // of the record that looks at no others.

@@ -22,18 +22,13 @@ struct kept_window {
 };
 
 // Window starts [first, end) cut into k chunks, chunk j from borders[j] to
-// borders[j + 1]; chunks may be empty. The workers take the chunks in order,
-// so the chunks shrink from first to last, the last a sixth of the first or
-// less: the work left when one worker runs out is then a small chunk.
+// borders[j + 1]; chunks may be empty.
 std::vector<const char *> chunk_borders(const char *first, const char *end, std::size_t k)
 {
   std::vector<const char *> borders(k + 1);
   const long n = end > first ? end - first : 0;
-  // Chunk j weighs 3 (k - j) + 1; the weights before chunk j sum to w(j).
-  const long K = static_cast<long>(k);
-  const auto w = [K](long j) { return j * (6 * K - 3 * j + 5) / 2; };
   for (std::size_t j = 0; j <= k; ++j)
-    borders[j] = first + n * w(static_cast<long>(j)) / w(K);
+    borders[j] = first + n * static_cast<long>(j) / static_cast<long>(k);
   return borders;
 }
 

@@ -178,7 +178,6 @@ bool CSequence_Mol::grow_sequence()
     return false;
   }
   seq.reserve(doubled(seq.capacity));
-  advise_huge_pages(seq.data, seq.capacity);
   return true;
 }
 

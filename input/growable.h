@@ -23,12 +23,6 @@ inline unsigned doubled(unsigned n)
   return n > 0x7FFFFFFFu ? 0xFFFFFFFFu : 2 * n;
 }
 
-// Asks for huge pages on the n bytes at p, where the system offers them on
-// request. A whole chromosome's sequence and marks are written from end to
-// end, and with small pages every 4 kB of them costs a page fault. Buffers
-// under a few megabytes are left alone.
-void advise_huge_pages(void *p, size_t n);
-
 // realloc that never returns null for a non-zero size.
 inline void *checked_realloc(void *p, size_t bytes)
 {
