@@ -39,6 +39,14 @@ public:
   {
     if (!anchor_buffer)
       abort_on_failed_realloc();
+    take_marks(from, lo, hi);
+  }
+  // Sets the marks over offsets [lo, hi) to those of from, a marking array
+  // of the same record, and leaves the others as they are: a search of a
+  // stretch that looks at no others can use the same array pass after pass
+  // without clearing it.
+  void take_marks(const CAnchorSeq &from, long lo, long hi)
+  {
     // Bit k + 1 marks offset k; the bytes holding the bits of [lo, hi).
     const long from_bit = std::max(lo, -1L) + 1;
     const long to_bit = std::min(hi, long(seq_len) + 1) + 1;

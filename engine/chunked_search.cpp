@@ -54,6 +54,11 @@ long imperfect_reach(const Csat &sat, const char *b, const walk_memos &memos)
 struct chunk_worker {
   Csat_garbagecollector pool;
   walk_memos memos;
+  // The marks its windows read, set from the record's marks at each pass:
+  // one array for the whole record, as repeats mark past the chunk, but
+  // neither allocated nor cleared again (a long record's array is
+  // megabytes, a pass has several chunks per thread).
+  std::unique_ptr<CAnchorSeq> marks;
   std::vector<kept_window> kept;
   const char *end = nullptr; // where the exact search of unit length 1 would go on
   bool stopped = false;
@@ -227,7 +232,12 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
   team.run([&](std::size_t j) {
     chunk_worker &w = team.workers[j];
     // A window reads the marks from its left neighbour to the base after it.
-    CAnchorSeq marks(T, std::max(c[j] - b - 1, -1L), std::min(c[j + 1] - b + L + 1, n + 1));
+    const long lo = std::max(c[j] - b - 1, -1L), hi = std::min(c[j + 1] - b + L + 1, n + 1);
+    if (w.marks)
+      w.marks->take_marks(T, lo, hi);
+    else
+      w.marks.reset(new CAnchorSeq(T, lo, hi));
+    CAnchorSeq &marks = *w.marks;
     imperfect_extender extender(ctl.setup);
     extender.start_windows(L, b, e);
     extender.memos = ctl.remember_walks ? &w.memos : nullptr;
