@@ -93,6 +93,14 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
   const char *const last_start = e - L - 1;
   const int min_score = user.scores[L];
   auto stops_at = [&](const char *s) { return (s - b) % 256 == 0 && hooks.look_in(L); };
+  // Passing over the windows from s on to next, the clock is looked at on
+  // the same starts as if they had been tried.
+  auto stops_before = [&](const char *s, const char *next) {
+    for (const char *m = s + (256 - (s - b) % 256); m <= next; m += 256)
+      if (stops_at(m))
+        return true;
+    return false;
+  };
   long marked_below = marks.up_to_date_below();
   for (const char *s = from; s < to;) {
     if (s >= n_near) {
@@ -102,14 +110,10 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
         n_near = n_pos - (L - 1);
       } else {
         // Every window that starts before the end of this run of N holds
-        // one of them: go past those windows, looking in on the clock at
-        // the same starts as if they had been tried.
+        // one of them: go past those windows.
         const char *const run_end = past_N_run(n_pos, e);
         const char *const next = run_end <= last_start ? run_end : last_start + 1;
-        bool stopped = false;
-        for (const char *m = s + (256 - (s - b) % 256); m <= next && !stopped; m += 256)
-          stopped = stops_at(m);
-        if (stopped)
+        if (stops_before(s, next))
           break;
         s = next;
         continue;
@@ -138,7 +142,7 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
         // is hopeless from any lower one at the same place, where fewer
         // options are open and the same nodes stay below the same target;
         // so each of those windows ends with this one's score and is
-        // rejected. Passed over, looking in on the clock at the same starts.
+        // rejected, and passed over.
         next = extender.forward_stop - L + 1;
         if (next > to)
           next = to;
@@ -150,10 +154,7 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
         break;
       continue;
     }
-    bool stopped = false;
-    for (const char *m = s + (256 - (s - b) % 256); m <= next && !stopped; m += 256)
-      stopped = stops_at(m);
-    if (stopped)
+    if (stops_before(s, next))
       break;
     s = next;
   }
