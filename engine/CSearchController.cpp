@@ -17,7 +17,7 @@ CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_,
   memos.node_cap = walk_memos::cap_for(seq_.seq.length);
 }
 
-CsatContainer &CSearchController::search_filter_and_report(FILE *output)
+CsatContainer &CSearchController::search_and_filter()
 {
   CsatContainer *result = &imperfectSATList;
   if (global_search_mode == 0) {
@@ -26,7 +26,7 @@ CsatContainer &CSearchController::search_filter_and_report(FILE *output)
   } else if (global_search_mode == 1) {
     search_exact_and_extend_to_imperfect_repeats();
   } else {
-    complete_imperfect_search(output);
+    complete_imperfect_search(nullptr);
   }
   remove_hidden(*result);
   // The exact mode keeps repeats outside the perfection range in its list;
@@ -34,8 +34,14 @@ CsatContainer &CSearchController::search_filter_and_report(FILE *output)
   if (global_search_mode != 0)
     filter_perfection(*result);
   write_out_events(*result);
-  report_SATList(output, std::list<Csat *>(result->begin(), result->end()));
   return *result;
+}
+
+CsatContainer &CSearchController::search_filter_and_report(FILE *output)
+{
+  CsatContainer &result = search_and_filter();
+  report_SATList(output, std::list<Csat *>(result.begin(), result.end()));
+  return result;
 }
 
 void CSearchController::write_out_events(std::list<Csat *> &list)

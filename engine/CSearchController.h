@@ -140,8 +140,10 @@ public:
   // Overwrites the reported repeats of list in seq with lower case or X.
   void maskSATList(CsatContainer &list);
 
-  // The search mode in force, its filters and the report of the record;
-  // returns the list that was reported.
+  // The search mode in force and its filters; returns the list to report,
+  // its events written out.
+  CsatContainer &search_and_filter();
+  // Both, and the report of the record; returns the list that was reported.
   CsatContainer &search_filter_and_report(FILE *output);
 };
 

@@ -106,6 +106,15 @@ struct record_slot {
   size_t report_size = 0;
   char *masked = nullptr;
   size_t masked_size = 0;
+  FILE *report_stream = nullptr;
+  FILE *masked_stream = nullptr;
+  // Set by the run's thread when every record before this one is written
+  // and it waits for this one; the worker then writes the report straight
+  // into the run's files (written_through) instead of into the buffers
+  // above, which would cost a copy of every byte and, for a long record,
+  // megabytes of fresh memory.
+  bool next_to_write = false;
+  bool written_through = false;
 
   struct event {
     char state; // '\0': a console text; 'n': a note; 's': the record started; else a progress state
@@ -123,8 +132,32 @@ struct record_slot {
     std::free(masked);
     report = masked = nullptr;
     report_size = masked_size = 0;
-    done = false;
+    report_stream = masked_stream = nullptr;
+    done = next_to_write = written_through = false;
     events.clear();
+  }
+  // Where the worker writes the record, once its search is over.
+  record_streams streams(run_files &files, bool masking)
+  {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      written_through = next_to_write;
+    }
+    if (written_through)
+      return record_streams{files.output, files.masked};
+    report_stream = open_memstream(&report, &report_size);
+    masked_stream = masking ? open_memstream(&masked, &masked_size) : nullptr;
+    if (!report_stream || (masking && !masked_stream))
+      abort_on_failed_realloc();
+    return record_streams{report_stream, masked_stream};
+  }
+  void close_buffers()
+  {
+    if (report_stream)
+      std::fclose(report_stream);
+    if (masked_stream)
+      std::fclose(masked_stream);
+    report_stream = masked_stream = nullptr;
   }
   ~record_slot() { clear(); }
   void add(event e)
@@ -281,7 +314,9 @@ int run_context::search_sequentially()
       continue;
     observer.record_started(reader.counter, record.name.c_str(), before);
     observer.search_starting(reader.counter, before);
-    analyse_record(reader.counter, record, files.output, files.masked, setup, pool, observer);
+    analyse_record(
+        reader.counter, record, [this] { return record_streams{files.output, files.masked}; },
+        setup, pool, observer);
     const double share = reader.share_read();
     if (share >= 0)
       observer.share_done(share);
@@ -338,15 +373,10 @@ int run_context::search_in_parallel(unsigned threads)
       slot_observer o(*s, observer, cancelled);
       s->add({'s', 0, std::string()});
       observer.search_starting(s->number, s->before);
-      FILE *report = open_memstream(&s->report, &s->report_size);
-      FILE *masked = masking ? open_memstream(&s->masked, &s->masked_size) : nullptr;
-      if (!report || (masking && !masked))
-        abort_on_failed_realloc();
-      analyse_record(s->number, s->record, report, masked, setup, *pools[worker], o,
-                     chunks_for(s->record.seq.length, threads), executor);
-      std::fclose(report);
-      if (masked)
-        std::fclose(masked);
+      analyse_record(
+          s->number, s->record, [&] { return s->streams(files, masking); }, setup,
+          *pools[worker], o, chunks_for(s->record.seq.length, threads), executor);
+      s->close_buffers();
       std::lock_guard<std::mutex> lock(s->mutex);
       s->done = true;
       s->changed.notify_all();
@@ -384,6 +414,10 @@ int run_context::search_in_parallel(unsigned threads)
       if (in_flight.empty())
         break;
       record_slot *s = in_flight.front();
+      {
+        std::lock_guard<std::mutex> lock(s->mutex);
+        s->next_to_write = true;
+      }
       // The oldest record's progress is shown as it comes.
       for (bool done = false; !done;) {
         {
@@ -398,9 +432,11 @@ int run_context::search_in_parallel(unsigned threads)
       }
       in_flight.pop_front();
       free_slots.push_back(s);
-      std::fwrite(s->report, 1, s->report_size, files.output);
-      if (masking)
-        std::fwrite(s->masked, 1, s->masked_size, files.masked);
+      if (!s->written_through) {
+        std::fwrite(s->report, 1, s->report_size, files.output);
+        if (masking)
+          std::fwrite(s->masked, 1, s->masked_size, files.masked);
+      }
       if (s->share >= 0)
         observer.share_done(s->share);
       if ((status = check_written(s->number, s->name)) != status_ok)

@@ -93,7 +93,8 @@ void read_record(CFile &input, CSequence_Mol &record)
     record.readFastaSequence_toupper_ambig2N_removegaps(input);
 }
 
-void analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
+void analyse_record(unsigned record_number, CSequence_Mol &record,
+                    const std::function<record_streams()> &streams,
                     const search_setup &setup, Csat_garbagecollector &pool,
                     search_observer &observer, unsigned chunks,
                     const task_executor &executor)
@@ -101,9 +102,11 @@ void analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output,
   CSearchController controller(record_number, record, setup, pool, observer);
   controller.chunks = chunks;
   controller.executor = executor;
-  CsatContainer &reported = controller.search_filter_and_report(output);
-  if (masked) {
+  CsatContainer &reported = controller.search_and_filter();
+  const record_streams to = streams();
+  controller.report_SATList(to.report, std::list<Csat *>(reported.begin(), reported.end()));
+  if (to.masked) {
     controller.maskSATList(reported);
-    record.writeSequence_fill_in_gaps_and_stars(masked, 80);
+    record.writeSequence_fill_in_gaps_and_stars(to.masked, 80);
   }
 }

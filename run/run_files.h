@@ -4,6 +4,7 @@
 #define TORVIX_RUN_RUN_FILES_H
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "engine/Csat.h"
@@ -62,11 +63,20 @@ std::string masked_file_name(const std::string &input_name, bool input_compresse
 // Reads the next record in the gap mode in force.
 void read_record(CFile &input, CSequence_Mol &record);
 
-// Searches the record in the mode in force, filters and reports it to
-// output, and writes it masked to masked (when not null). The search may
-// cut the record into chunks that executor runs; the result is the same for
-// every number of chunks.
-void analyse_record(unsigned record_number, CSequence_Mol &record, FILE *output, FILE *masked,
+// Where a record's report and its masked sequence (when not null) go.
+struct record_streams {
+  FILE *report;
+  FILE *masked;
+};
+
+// Searches the record in the mode in force, filters it, and only then asks
+// streams where to write its report and masked sequence: a record searched
+// beside others can go straight into the run's files if every record
+// before it has been written by then. The search may cut the record into
+// chunks that executor runs; the result is the same for every number of
+// chunks.
+void analyse_record(unsigned record_number, CSequence_Mol &record,
+                    const std::function<record_streams()> &streams,
                     const search_setup &setup, Csat_garbagecollector &pool,
                     search_observer &observer, unsigned chunks = 1,
                     const task_executor &executor = run_tasks_in_order);
