@@ -67,6 +67,7 @@ void imperfect_extender::set_unit_length(int L)
   safe_score = top_cut + 1 - edits * worst;
   if (mismatch > 0 || indel > 0 || (prefer != 0 && prefer != 1) || safe_score > INT_MAX)
     safe_score = LLONG_MAX;
+  reach_score = top_cut + 1 - 2 * worst;
 }
 
 // Wide stores may pass either end of the cycle by up to a unit and eight
@@ -647,6 +648,226 @@ template <bool Fwd>
   return {kind, value, horizon};
 }
 
+// The options at a mismatch point by furthest reach, class by class, with
+// the outcome of choose_at_floor. Within one option's look-ahead, call a
+// node's class its counts of mismatches, insertions and deletions after the
+// option's edit. All nodes of a class lie on one diagonal and share the
+// depth, and a node's score is its offset from p plus a constant of its
+// class, less its admitted Ns: of a class, the node whose run ends furthest
+// scores highest and may take every edit any other of the class may take.
+// A run that starts further on a diagonal ends no earlier, so each node a
+// node of the class leads to lies no further than the one the furthest
+// leads to by the same edit. The furthest node of a class is therefore the
+// furthest of the entries from the furthest nodes of the classes one edit
+// fewer, and the option's value and the horizon are the highest scores
+// among the furthest nodes. The runs are read from bit masks of the 63
+// bases from p on (before p, backward), one per diagonal, as in mask_look.
+// That holds while those bases hold no N (a run through Ns scores less than
+// its length) and every run ends within them; otherwise, and for
+// look-aheads deeper than reach_depth_cap edits after the first, this
+// returns false and the options are evaluated as a tree.
+constexpr unsigned reach_depth_cap = 7;
+constexpr int reach_bases = 63;
+
+// The classes of a look-ahead of up to R edits after an option's own, each
+// after the classes one edit fewer that lead to it.
+inline const std::vector<imperfect_extender::reach_step> &reach_steps(const imperfect_extender &c,
+                                                                      unsigned R)
+{
+  if (c.reach_edits != R) {
+    std::vector<imperfect_extender::reach_step> &plan = c.reach_plan;
+    plan.clear();
+    const unsigned S = R + 1;
+    // A class one edit fewer that does not exist is the node after the
+    // last class, which never has one.
+    const short none = static_cast<short>((R + 1) * (R + 2) * (R + 3) / 6);
+    std::vector<short> index(S * S * S, none);
+    for (unsigned t = 0; t <= R; ++t)
+      for (unsigned a = 0; a <= t; ++a)
+        for (unsigned b = 0; a + b <= t; ++b) {
+          const unsigned e = t - a - b;
+          imperfect_extender::reach_step k;
+          k.m = a ? index[((a - 1) * S + b) * S + e] : none;
+          k.i = b ? index[(a * S + b - 1) * S + e] : none;
+          k.d = e ? index[(a * S + b) * S + e - 1] : none;
+          k.shift = static_cast<signed char>(static_cast<int>(e) - static_cast<int>(b));
+          k.at_limit = t == R;
+          index[(a * S + b) * S + e] = static_cast<short>(plan.size());
+          plan.push_back(k);
+        }
+    c.reach_edits = R;
+  }
+  return c.reach_plan;
+}
+
+// The unit read cyclically from reach_margin phases before phase 0 to as
+// many after the unit's end, for the masks of every diagonal.
+constexpr int reach_margin = reach_bases + reach_depth_cap + 2;
+inline void build_reach_cycle(const imperfect_extender &c)
+{
+  const int L = c.unit_length;
+  std::vector<char> &buffer = c.reach_store;
+  buffer.resize(static_cast<std::size_t>(L + 2 * reach_margin + 1));
+  int ph = (L - reach_margin % L) % L;
+  for (char &x : buffer) {
+    x = c.unit_begin[ph];
+    if (++ph == L)
+      ph = 0;
+  }
+  c.reach_cycle = buffer.data() + reach_margin;
+  c.reach_ready = true;
+}
+
+template <bool Fwd> struct reach_look {
+  const imperfect_extender &c;
+  const std::vector<imperfect_extender::reach_step> &plan;
+  const int R;
+  // The disagreements of diagonal e in miss[e + R + 1]: forward bit j for
+  // offset j, backward bit 63 - j; a set bit for offset 63 ends every run.
+  std::uint64_t miss[2 * reach_depth_cap + 3];
+  // The furthest node of each class in the plan's order: where its run
+  // ends, and its score (INT_MIN: no node).
+  struct node {
+    int o;
+    int score;
+  };
+  node at[(reach_depth_cap + 1) * (reach_depth_cap + 2) * (reach_depth_cap + 3) / 6 + 1];
+  int horizon = INT_MIN;
+
+  reach_look(const imperfect_extender &c, unsigned first_depth)
+      : c(c), plan(reach_steps(c, c.max_depth - first_depth)),
+        R(static_cast<int>(c.max_depth - first_depth))
+  {
+    at[plan.size()].score = INT_MIN;
+  }
+
+  // The masks from the mismatch point p at phase; false when the bases
+  // there hold N or the sequence ends within them.
+  bool read(const char *p, unsigned phase)
+  {
+    if (Fwd ? c.limit - p <= reach_bases : p - c.limit <= reach_bases)
+      return false;
+    const char *const q = Fwd ? p : p - reach_bases - 1;
+    __m128i x[4];
+    unsigned any_N = 0;
+    for (int k = 0; k < 4; ++k) {
+      x[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q + 16 * k));
+      any_N |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x[k], _mm_set1_epi8('N'))));
+    }
+    if (any_N)
+      return false;
+    if (!c.reach_ready)
+      build_reach_cycle(c);
+    for (int e = -R - 1; e <= R + 1; ++e) {
+      const char *const u = c.reach_cycle + (Fwd ? static_cast<int>(phase) + e
+                                                  : static_cast<int>(phase) - e - reach_bases);
+      std::uint64_t agree = 0;
+      for (int k = 0; k < 4; ++k) {
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + 16 * k));
+        agree |= static_cast<std::uint64_t>(static_cast<unsigned>(
+                     _mm_movemask_epi8(_mm_cmpeq_epi8(x[k], y))))
+                 << (16 * k);
+      }
+      miss[e + R + 1] = ~agree | (Fwd ? std::uint64_t(1) << 63 : std::uint64_t(1));
+    }
+    return true;
+  }
+
+  // The value of the option whose node enters diagonal e0 at offset o with
+  // score s; false when a run leaves the masks.
+  bool option(int o, int e0, int s, int &value)
+  {
+    const int mismatch_cut = c.mismatch_cut, indel_cut = c.indel_cut;
+    const int mismatch = c.mismatch, indel = c.indel;
+    const std::uint64_t *const masks = miss + e0 + R + 1;
+    int top = INT_MIN, limit_top = INT_MIN;
+    const imperfect_extender::reach_step *k = plan.data();
+    const imperfect_extender::reach_step *const end = k + plan.size();
+    for (node *x = at; k != end; ++k, ++x) {
+      if (k == plan.data()) {
+        *x = node{o, s};
+      } else {
+        // Of the entries from the classes one edit fewer, the furthest; a
+        // class without one has no node.
+        const node &ym = at[k->m], &yi = at[k->i], &yd = at[k->d];
+        int to = -1, score = INT_MIN;
+        if (ym.score > mismatch_cut) {
+          to = ym.o + 1;
+          score = ym.score + mismatch;
+        }
+        if (yi.score > indel_cut && yi.o + 1 > to) {
+          to = yi.o + 1;
+          score = yi.score + indel;
+        }
+        if (yd.score > indel_cut && yd.o > to) {
+          to = yd.o;
+          score = yd.score + indel;
+        }
+        *x = node{to, score};
+        if (score == INT_MIN)
+          continue;
+      }
+      const std::uint64_t m = masks[k->shift];
+      const int run = Fwd ? __builtin_ctzll(m >> x->o) : __builtin_clzll(m << x->o);
+      x->o += run;
+      if (x->o >= reach_bases)
+        return false;
+      x->score += run;
+      top = x->score > top ? x->score : top;
+      if (k->at_limit)
+        limit_top = x->score > limit_top ? x->score : limit_top;
+    }
+    value = top;
+    horizon = limit_top > horizon ? limit_top : horizon;
+    return true;
+  }
+};
+
+template <bool Fwd>
+[[gnu::noinline]] bool choose_by_reach_at(const char *p, unsigned phase, int score,
+                                          unsigned first_depth, const imperfect_extender &c,
+                                          walk_choice &w)
+{
+  if (!c.look_by_reach || first_depth > c.max_depth || c.max_depth - first_depth > reach_depth_cap)
+    return false;
+  reach_look<Fwd> r(c, first_depth);
+  if (!r.read(p, phase))
+    return false;
+  walk_choice x{0, 0, INT_MIN};
+  auto take = [&](char kind, int value) {
+    if (!x.kind || value > x.value) {
+      x.kind = kind;
+      x.value = value;
+    }
+  };
+  int v;
+  if (score > c.mismatch_cut) {
+    if (!r.option(1, 0, score + c.mismatch, v))
+      return false;
+    take('M', v);
+  }
+  if (score > c.indel_cut) {
+    if (!r.option(1, -1, score + c.indel, v))
+      return false;
+    take('I', v);
+    if (!r.option(0, 1, score + c.indel, v))
+      return false;
+    take('D', v);
+  }
+  x.horizon = r.horizon;
+  w = x;
+  return true;
+}
+
+// Most choices lie below the reach score: only the test is inlined.
+template <bool Fwd>
+[[gnu::always_inline]] inline bool choose_by_reach(const char *p, unsigned phase, int score,
+                                                   unsigned first_depth,
+                                                   const imperfect_extender &c, walk_choice &w)
+{
+  return score >= c.reach_score && choose_by_reach_at<Fwd>(p, phase, score, first_depth, c, w);
+}
+
 // The options at a mismatch point of a walk whose look-ahead starts at depth
 // 1 from a score at or above the safe score: every node of the look-ahead
 // may then take every edit, so a node's value and horizon less its score
@@ -1208,9 +1429,10 @@ template <bool Fwd>
       break;
     }
     const unsigned phase = static_cast<unsigned>(u - c.unit_begin);
-    w = c.memos && first_depth == 1 && score >= c.safe_score
-            ? safe_look<Fwd>{c}.choose(p, phase, score)
-            : choose_at_floor<Fwd>(p, phase, score, first_depth, c);
+    if (!choose_by_reach<Fwd>(p, phase, score, first_depth, c, w))
+      w = c.memos && first_depth == 1 && score >= c.safe_score
+              ? safe_look<Fwd>{c}.choose(p, phase, score)
+              : choose_at_floor<Fwd>(p, phase, score, first_depth, c);
     memo.chosen(w.kind);
     if (hopeless_at_floor(c, w.value, w.horizon, best)) {
       keep = false;
@@ -1264,8 +1486,10 @@ template <bool Fwd>
 [[gnu::noinline]] bool walk_in_full(Csat &sat, const imperfect_extender &c, const char *p,
                                     const char *u, int score, unsigned Ns, int kept)
 {
-  const walk_choice w = choose_at_floor<Fwd>(p, static_cast<unsigned>(u - c.unit_begin), score,
-                                             sat.recursion_depth + 1, c);
+  const unsigned phase = static_cast<unsigned>(u - c.unit_begin);
+  walk_choice w;
+  if (!choose_by_reach<Fwd>(p, phase, score, sat.recursion_depth + 1, c, w))
+    w = choose_at_floor<Fwd>(p, phase, score, sat.recursion_depth + 1, c);
   if (hopeless_at_floor(c, w.value, w.horizon, kept))
     return false;
   walk_on_at_floor<Fwd>(sat, c, p, u, score, Ns, kept, w);
@@ -1322,6 +1546,7 @@ inline void take_unit(imperfect_extender &c, const Csat &sat)
   c.unit_begin = sat.unit_begin;
   c.unit_end = sat.unit_end;
   c.periodic_ready = false;
+  c.reach_ready = false;
 }
 
 // Extends sat in the direction Fwd up to the boundary limit.
@@ -1411,6 +1636,7 @@ void imperfect_extender::grow_window(Csat &sat)
   unit_begin = sat.unit_begin;
   unit_end = unit_begin + unit_length;
   periodic_ready = false;
+  reach_ready = false;
   settled_sides = 0;
   limit = windows_end;
   if (windows_at_floor)

@@ -101,6 +101,30 @@ public:
   mutable std::vector<look_entry> look_cache;
   mutable unsigned look_stamp = 0;
 
+  // From this score on a choice is looked ahead by furthest reach: two
+  // levels of its tree are then whole, more nodes than the reach has
+  // classes to follow. Off, every choice is looked ahead as a tree: the
+  // reference.
+  long long reach_score = 0;
+  bool look_by_reach = true;
+  // The classes of a look-ahead by furthest reach, for reach_edits edits
+  // after an option's own: for each, the classes one mismatch, insertion or
+  // deletion fewer (none: the node after the last class), its diagonal
+  // relative to the option's, and
+  // whether it lies at the depth limit.
+  struct reach_step {
+    short m, i, d;
+    signed char shift;
+    bool at_limit;
+  };
+  mutable std::vector<reach_step> reach_plan;
+  mutable unsigned reach_edits = ~0u;
+  // The unit read cyclically around phase 0 for the reach's masks, built
+  // for a unit when first needed.
+  mutable std::vector<char> reach_store;
+  mutable const char *reach_cycle = nullptr;
+  mutable bool reach_ready = false;
+
   // The unit read cyclically, for comparing eight or sixteen bases at a
   // time: cycle[i] is the unit character of phase i mod L for i from
   // -cycle_head to L + cycle_tail - 1, so that sixteen bases may be read from

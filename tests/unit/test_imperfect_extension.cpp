@@ -277,3 +277,52 @@ TEST_F(ImperfectExtensionTest, WindowsGrowTheSameWithAndWithoutTheMaskedLook)
   }
   EXPECT_GT(edited, 5000) << "too few alignments with edits to tell the looks apart";
 }
+
+// Far enough above the threshold a choice is looked ahead by furthest reach,
+// one furthest node per count of mismatches, insertions and deletions,
+// instead of as a tree. A class entered from a nearer node than the
+// furthest, an insertion or a deletion that moves the phase the wrong way,
+// an edit let past the wrong cut, the depth limit one class off, a run
+// through N scored as matches, a run near the sequence end not handed back
+// to the tree, or the options' ties broken in another order would choose
+// another edit or end the walk elsewhere: every window of records full of
+// long diverged repeats, with N runs and repeats at both ends, must grow the
+// same with and without the reach, at depths on both sides of its cap.
+TEST_F(ImperfectExtensionTest, WindowsGrowTheSameByFurthestReachAsByTheTree)
+{
+  std::mt19937 rng(2468);
+  int edited = 0;
+  const int depths[] = {1, 2, 3, 4, 5, 5, 6, 8, 9};
+  for (int round = 0; round < 80; ++round) {
+    init_param();
+    if (round % 2)
+      draw_alignment_options(rng);
+    global_maximum_recursion_depth = depths[rng() % 9];
+    const unsigned L = 1 + rng() % 12;
+    const std::string unit = random_bases(rng, L);
+    std::string s = round % 3 ? random_bases(rng, rng() % 20) : std::string();
+    while (s.size() < 240)
+      s += planted_repeat(rng, unit, 8 + rng() % 24, rng() % 24) + random_bases(rng, rng() % 12);
+    SCOPED_TRACE(s + " unit length " + std::to_string(L) + " depth " +
+                 std::to_string(global_maximum_recursion_depth));
+    tight_record r(s);
+    const search_setup &setup = setup_now();
+    imperfect_extender reach(setup), tree(setup);
+    tree.look_by_reach = false;
+    reach.start_windows(L, r.begin(), r.end());
+    tree.start_windows(L, r.begin(), r.end());
+    for (const char *w = r.begin(); w + L < r.end(); ++w) {
+      if (std::string(w, w + L).find('N') != std::string::npos)
+        continue;
+      Csat a, b;
+      a.init(w, w + L);
+      b.init(w, w + L);
+      reach.grow_window(a);
+      tree.grow_window(b);
+      const std::string expected = summary(b, r.begin());
+      ASSERT_EQ(expected, summary(a, r.begin())) << "window at " << (w - r.begin());
+      edited += expected.find("[]") == std::string::npos;
+    }
+  }
+  EXPECT_GT(edited, 5000) << "too few alignments with edits to tell the looks apart";
+}
