@@ -660,14 +660,14 @@ template <bool Fwd>
 // leads to by the same edit. The furthest node of a class is therefore the
 // furthest of the entries from the furthest nodes of the classes one edit
 // fewer, and the option's value and the horizon are the highest scores
-// among the furthest nodes. The runs are read from bit masks of the 63
+// among the furthest nodes. The runs are read from bit masks of the 127
 // bases from p on (before p, backward), one per diagonal, as in mask_look.
 // That holds while those bases hold no N (a run through Ns scores less than
-// its length) and every run ends within them; otherwise, and for
-// look-aheads deeper than reach_depth_cap edits after the first, this
-// returns false and the options are evaluated as a tree.
+// its length) and every run ends within them on a base of the sequence;
+// otherwise, and for look-aheads deeper than reach_depth_cap edits after
+// the first, this returns false and the options are evaluated as a tree.
 constexpr unsigned reach_depth_cap = 7;
-constexpr int reach_bases = 63;
+constexpr int reach_bases = 127;
 
 // The classes of a look-ahead of up to R edits after an option's own, each
 // after the classes one edit fewer that lead to it.
@@ -722,9 +722,20 @@ template <bool Fwd> struct reach_look {
   const imperfect_extender &c;
   const std::vector<imperfect_extender::reach_step> &plan;
   const int R;
-  // The disagreements of diagonal e in miss[e + R + 1]: forward bit j for
-  // offset j, backward bit 63 - j; a set bit for offset 63 ends every run.
-  std::uint64_t miss[2 * reach_depth_cap + 3];
+  // The disagreements of diagonal e in near[e + R + 1] for offsets 0 to 63
+  // and far[e + R + 1] for 64 to 127: forward bit j for offset j (j - 64),
+  // backward bit 63 - j (127 - j); a set bit for offset 127 ends every run.
+  // Past the sequence end every base disagrees. Few runs pass offset 63:
+  // the far words are read when one does.
+  std::uint64_t near[2 * reach_depth_cap + 3], far[2 * reach_depth_cap + 3];
+  unsigned far_read = 0; // a bit per diagonal
+  // Runs that reach this offset leave the masks or the sequence.
+  int stop;
+  unsigned phase;
+  const char *bases; // the 128 bases, in sequence order
+  __m128i far_bases[4];
+  bool far_loaded = false;
+  alignas(16) char copy[reach_bases + 1]; // the bases near the sequence end
   // The furthest node of each class in the plan's order: where its run
   // ends, and its score (INT_MIN: no node).
   struct node {
@@ -741,36 +752,91 @@ template <bool Fwd> struct reach_look {
     at[plan.size()].score = INT_MIN;
   }
 
-  // The masks from the mismatch point p at phase; false when the bases
-  // there hold N or the sequence ends within them.
-  bool read(const char *p, unsigned phase)
+  // The word of 64 disagreements of diagonal e from the bases x, which lie
+  // in sequence order from unit offset first on (forward) or end on
+  // (backward, first being the offset of the last base).
+  std::uint64_t disagreements(const __m128i *x, int e, int first) const
   {
-    if (Fwd ? c.limit - p <= reach_bases : p - c.limit <= reach_bases)
-      return false;
-    const char *const q = Fwd ? p : p - reach_bases - 1;
-    __m128i x[4];
-    unsigned any_N = 0;
+    const char *const u = c.reach_cycle + (Fwd ? static_cast<int>(phase) + e + first
+                                                : static_cast<int>(phase) - e - first - 63);
+    std::uint64_t agree = 0;
     for (int k = 0; k < 4; ++k) {
-      x[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q + 16 * k));
-      any_N |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x[k], _mm_set1_epi8('N'))));
+      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + 16 * k));
+      agree |= static_cast<std::uint64_t>(
+                   static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x[k], y))))
+               << (16 * k);
     }
-    if (any_N)
+    return ~agree;
+  }
+
+  static unsigned N_in(const __m128i *x)
+  {
+    unsigned any = 0;
+    for (int k = 0; k < 4; ++k)
+      any |= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x[k], _mm_set1_epi8('N'))));
+    return any;
+  }
+
+  // The near masks from the mismatch point p at phase ph; false when the
+  // first 64 bases hold N.
+  bool read(const char *p, unsigned ph)
+  {
+    phase = ph;
+    const long left = Fwd ? c.limit - p : p - c.limit;
+    stop = left < reach_bases ? static_cast<int>(left) : reach_bases;
+    bases = Fwd ? p : p - reach_bases - 1;
+    if (left <= reach_bases) {
+      std::memset(copy, 0, sizeof copy);
+      if (Fwd)
+        std::memcpy(copy, p, static_cast<std::size_t>(left));
+      else
+        std::memcpy(copy + reach_bases + 1 - left, p - left, static_cast<std::size_t>(left));
+      bases = copy;
+    }
+    __m128i x[4];
+    const char *const q = Fwd ? bases : bases + 64;
+    for (int k = 0; k < 4; ++k)
+      x[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q + 16 * k));
+    if (N_in(x))
       return false;
     if (!c.reach_ready)
       build_reach_cycle(c);
-    for (int e = -R - 1; e <= R + 1; ++e) {
-      const char *const u = c.reach_cycle + (Fwd ? static_cast<int>(phase) + e
-                                                  : static_cast<int>(phase) - e - reach_bases);
-      std::uint64_t agree = 0;
-      for (int k = 0; k < 4; ++k) {
-        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(u + 16 * k));
-        agree |= static_cast<std::uint64_t>(static_cast<unsigned>(
-                     _mm_movemask_epi8(_mm_cmpeq_epi8(x[k], y))))
-                 << (16 * k);
-      }
-      miss[e + R + 1] = ~agree | (Fwd ? std::uint64_t(1) << 63 : std::uint64_t(1));
-    }
+    for (int e = -R - 1; e <= R + 1; ++e)
+      near[e + R + 1] = disagreements(x, e, 0);
     return true;
+  }
+
+  std::uint64_t far_word(int d)
+  {
+    if (!(far_read >> d & 1)) {
+      if (!far_loaded) {
+        const char *const q = Fwd ? bases + 64 : bases;
+        for (int k = 0; k < 4; ++k)
+          far_bases[k] = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q + 16 * k));
+        // A run through N ends the reach at offset 64.
+        if (N_in(far_bases) && stop > 64)
+          stop = 64;
+        far_loaded = true;
+      }
+      far[d] = disagreements(far_bases, d - R - 1, 64) |
+               (Fwd ? std::uint64_t(1) << 63 : std::uint64_t(1));
+      far_read |= 1u << d;
+    }
+    return far[d];
+  }
+
+  // The matches on diagonal d (e + R + 1) from offset o on.
+  int run(int d, int o)
+  {
+    if (o < 64) {
+      const std::uint64_t w = Fwd ? near[d] >> o : near[d] << o;
+      if (w)
+        return Fwd ? __builtin_ctzll(w) : __builtin_clzll(w);
+      const std::uint64_t f = far_word(d);
+      return 64 - o + (Fwd ? __builtin_ctzll(f) : __builtin_clzll(f));
+    }
+    const std::uint64_t f = far_word(d);
+    return Fwd ? __builtin_ctzll(f >> (o - 64)) : __builtin_clzll(f << (o - 64));
   }
 
   // The value of the option whose node enters diagonal e0 at offset o with
@@ -779,7 +845,7 @@ template <bool Fwd> struct reach_look {
   {
     const int mismatch_cut = c.mismatch_cut, indel_cut = c.indel_cut;
     const int mismatch = c.mismatch, indel = c.indel;
-    const std::uint64_t *const masks = miss + e0 + R + 1;
+    const int d0 = e0 + R + 1;
     int top = INT_MIN, limit_top = INT_MIN;
     const imperfect_extender::reach_step *k = plan.data();
     const imperfect_extender::reach_step *const end = k + plan.size();
@@ -807,10 +873,9 @@ template <bool Fwd> struct reach_look {
         if (score == INT_MIN)
           continue;
       }
-      const std::uint64_t m = masks[k->shift];
-      const int run = Fwd ? __builtin_ctzll(m >> x->o) : __builtin_clzll(m << x->o);
+      const int run = this->run(d0 + k->shift, x->o);
       x->o += run;
-      if (x->o >= reach_bases)
+      if (x->o >= stop)
         return false;
       x->score += run;
       top = x->score > top ? x->score : top;
@@ -1648,6 +1713,30 @@ void imperfect_extender::grow_window(Csat &sat)
     extend_at_floor<false, true>(sat, *this);
   else
     extend_any<false>(sat, *this);
+}
+
+imperfect_extender::choice imperfect_extender::choose(const char *ub, const char *ue,
+                                                      const char *p, const char *u, int score,
+                                                      bool forward, const char *stop)
+{
+  const int L = static_cast<int>(ue - ub);
+  if (L != unit_length)
+    set_unit_length(L);
+  unit_begin = ub;
+  unit_end = ue;
+  limit = stop;
+  readable_end = forward ? stop : ue;
+  periodic_ready = reach_ready = false;
+  if (!build_short_cycle())
+    build_periodic();
+  const unsigned phase = static_cast<unsigned>(u - ub);
+  walk_choice w;
+  const bool by_reach = forward ? choose_by_reach<true>(p, phase, score, 1, *this, w)
+                                : choose_by_reach<false>(p, phase, score, 1, *this, w);
+  if (!by_reach)
+    w = forward ? choose_at_floor<true>(p, phase, score, 1, *this)
+                : choose_at_floor<false>(p, phase, score, 1, *this);
+  return choice{w.kind, w.value, w.horizon, by_reach};
 }
 
 void CSearchController::extend_imperfect_forward(Csat &sat, const char *stop)

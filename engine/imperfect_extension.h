@@ -30,6 +30,19 @@ public:
   // then grow_window for each record just set to one copy by Csat::init.
   void start_windows(unsigned L, const char *seq_begin, const char *seq_end);
   void grow_window(Csat &sat);
+
+  // The choice of a walk at the floor at boundary p with the unit cursor u
+  // of the unit [unit_begin, unit_end) and score, from a look-ahead starting
+  // at depth 1, the walk going forward or backward up to limit: the edit,
+  // its value and the horizon, and whether the furthest reach decided it
+  // (else the tree). For comparing the two looks.
+  struct choice {
+    char kind;
+    int value, horizon;
+    bool by_reach;
+  };
+  choice choose(const char *unit_begin, const char *unit_end, const char *p, const char *u,
+                int score, bool forward, const char *limit);
   const char *windows_begin = nullptr;
   const char *windows_end = nullptr;
   bool windows_at_floor = false;

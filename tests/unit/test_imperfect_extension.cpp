@@ -300,9 +300,13 @@ TEST_F(ImperfectExtensionTest, WindowsGrowTheSameByFurthestReachAsByTheTree)
     global_maximum_recursion_depth = depths[rng() % 9];
     const unsigned L = 1 + rng() % 12;
     const std::string unit = random_bases(rng, L);
+    // Runs of a hundred bases and more where the copies hardly differ.
+    const unsigned rate = round % 4 == 1 ? rng() % 4 : rng() % 24;
     std::string s = round % 3 ? random_bases(rng, rng() % 20) : std::string();
     while (s.size() < 240)
-      s += planted_repeat(rng, unit, 8 + rng() % 24, rng() % 24) + random_bases(rng, rng() % 12);
+      s += planted_repeat(rng, unit, 8 + rng() % 24, rate) + random_bases(rng, rng() % 12);
+    if (round % 2 == 0)
+      s += planted_repeat(rng, unit, 4 + rng() % 20, rate);
     SCOPED_TRACE(s + " unit length " + std::to_string(L) + " depth " +
                  std::to_string(global_maximum_recursion_depth));
     tight_record r(s);
@@ -325,4 +329,60 @@ TEST_F(ImperfectExtensionTest, WindowsGrowTheSameByFurthestReachAsByTheTree)
     }
   }
   EXPECT_GT(edited, 5000) << "too few alignments with edits to tell the looks apart";
+}
+
+// The same comparison one choice at a time, value and horizon included:
+// most wrong values (a run across the two words of a mask cut short, a run
+// let past the sequence end) still choose the same edit on the way through
+// a repeat. Boundaries anywhere in records of long, hardly diverged repeats,
+// near both ends, scores from the reach score on.
+TEST_F(ImperfectExtensionTest, ChoicesWeighTheSameByFurthestReachAsByTheTree)
+{
+  std::mt19937 rng(1357);
+  long by_reach = 0, long_runs = 0;
+  for (int round = 0; round < 200; ++round) {
+    init_param();
+    if (round % 2)
+      draw_alignment_options(rng);
+    const int depths[] = {1, 2, 3, 5, 5, 8, 9};
+    global_maximum_recursion_depth = depths[rng() % 7];
+    const unsigned L = 1 + rng() % 12;
+    const std::string unit = random_bases(rng, L);
+    std::string s;
+    while (s.size() < 400)
+      s += planted_repeat(rng, unit, 8 + rng() % 40, rng() % 8) + random_bases(rng, rng() % 4);
+    tight_record r(s);
+    const search_setup &setup = setup_now();
+    imperfect_extender reach(setup), tree(setup);
+    tree.look_by_reach = false;
+    reach.set_unit_length(static_cast<int>(L));
+    const long long low = reach.reach_score;
+    for (int k = 0; k < 200; ++k) {
+      const long at = static_cast<long>(rng() % (s.size() - L));
+      const std::string window = s.substr(static_cast<std::size_t>(at), L);
+      if (window.find('N') != std::string::npos)
+        continue;
+      const char *ub = r.begin() + at, *ue = ub + L;
+      const bool forward = rng() % 2;
+      const char *p = r.begin() + rng() % (s.size() + 1);
+      const char *u = ub + rng() % L;
+      const int score = static_cast<int>(low + rng() % 300);
+      const char *stop = forward ? r.end() : r.begin();
+      if (p == stop)
+        continue;
+      SCOPED_TRACE(s + " unit " + window + " at " + std::to_string(p - r.begin()) +
+                   (forward ? " forward" : " backward") + " score " + std::to_string(score) +
+                   " depth " + std::to_string(global_maximum_recursion_depth));
+      const imperfect_extender::choice a = reach.choose(ub, ue, p, u, score, forward, stop);
+      const imperfect_extender::choice b = tree.choose(ub, ue, p, u, score, forward, stop);
+      ASSERT_FALSE(b.by_reach);
+      ASSERT_EQ(b.kind, a.kind);
+      ASSERT_EQ(b.value, a.value);
+      ASSERT_EQ(b.horizon, a.horizon);
+      by_reach += a.by_reach;
+      long_runs += a.by_reach && a.value > score + 64;
+    }
+  }
+  EXPECT_GT(by_reach, 5000) << "too few choices decided by the reach";
+  EXPECT_GT(long_runs, 1000) << "too few choices whose runs cross a mask's words";
 }
