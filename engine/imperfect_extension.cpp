@@ -17,6 +17,12 @@
 // differs by the lowest set bit: bytes must be stored least significant first.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian byte order expected");
 
+// The look-ahead by furthest reach keeps its scores relative to an option's
+// node: with penalties of at most reach_max_penalty they stay far above
+// reach_dead, which stands for no node.
+static constexpr int reach_max_penalty = 1 << 20;
+static constexpr int reach_dead = INT_MIN / 2;
+
 imperfect_extender::imperfect_extender(const search_setup &setup)
     : extension_options(setup.extension), min_scores(setup.user.scores.data()),
       min_scores_size(static_cast<unsigned>(setup.user.scores.size()))
@@ -68,6 +74,8 @@ void imperfect_extender::set_unit_length(int L)
   if (mismatch > 0 || indel > 0 || (prefer != 0 && prefer != 1) || safe_score > INT_MAX)
     safe_score = LLONG_MAX;
   reach_score = top_cut + 1 - 2 * worst;
+  if (worst < -reach_max_penalty)
+    reach_score = LLONG_MAX;
 }
 
 // Wide stores may pass either end of the cycle by up to a unit and eight
@@ -691,6 +699,8 @@ inline const std::vector<imperfect_extender::reach_step> &reach_steps(const impe
           k.i = b ? index[(a * S + b - 1) * S + e] : none;
           k.d = e ? index[(a * S + b) * S + e - 1] : none;
           k.shift = static_cast<signed char>(static_cast<int>(e) - static_cast<int>(b));
+          k.k = (c.mismatch - 1) * static_cast<int>(a) + (c.indel - 1) * static_cast<int>(b) +
+                c.indel * static_cast<int>(e);
           k.at_limit = t == R;
           index[(a * S + b) * S + e] = static_cast<short>(plan.size());
           plan.push_back(k);
@@ -736,20 +746,16 @@ template <bool Fwd> struct reach_look {
   __m128i far_bases[4];
   bool far_loaded = false;
   alignas(16) char copy[reach_bases + 1]; // the bases near the sequence end
-  // The furthest node of each class in the plan's order: where its run
-  // ends, and its score (INT_MIN: no node).
-  struct node {
-    int o;
-    int score;
-  };
-  node at[(reach_depth_cap + 1) * (reach_depth_cap + 2) * (reach_depth_cap + 3) / 6 + 1];
+  // The furthest node of each class in the plan's order, its score less
+  // base (see option); reach_dead: no node.
+  int at[(reach_depth_cap + 1) * (reach_depth_cap + 2) * (reach_depth_cap + 3) / 6 + 1];
   int horizon = INT_MIN;
 
   reach_look(const imperfect_extender &c, unsigned first_depth)
       : c(c), plan(reach_steps(c, c.max_depth - first_depth)),
         R(static_cast<int>(c.max_depth - first_depth))
   {
-    at[plan.size()].score = INT_MIN;
+    at[plan.size()] = reach_dead;
   }
 
   // The word of 64 disagreements of diagonal e from the bases x, which lie
@@ -843,47 +849,47 @@ template <bool Fwd> struct reach_look {
   // score s; false when a run leaves the masks.
   bool option(int o, int e0, int s, int &value)
   {
-    const int mismatch_cut = c.mismatch_cut, indel_cut = c.indel_cut;
+    // Scores are kept less base, the option's score less its offset: a
+    // class's node then holds its offset plus the class's constant k, and
+    // the furthest entry is the highest.
+    const long long base = static_cast<long long>(s) - o;
+    auto relative = [&](int cut) {
+      const long long x = cut - base;
+      return x < reach_dead ? reach_dead : x > INT_MAX ? INT_MAX : static_cast<int>(x);
+    };
+    const int mismatch_cut = relative(c.mismatch_cut), indel_cut = relative(c.indel_cut);
     const int mismatch = c.mismatch, indel = c.indel;
     const int d0 = e0 + R + 1;
-    int top = INT_MIN, limit_top = INT_MIN;
+    int top = reach_dead, limit_top = reach_dead;
     const imperfect_extender::reach_step *k = plan.data();
     const imperfect_extender::reach_step *const end = k + plan.size();
-    for (node *x = at; k != end; ++k, ++x) {
-      if (k == plan.data()) {
-        *x = node{o, s};
-      } else {
-        // Of the entries from the classes one edit fewer, the furthest; a
-        // class without one has no node.
-        const node &ym = at[k->m], &yi = at[k->i], &yd = at[k->d];
-        int to = -1, score = INT_MIN;
-        if (ym.score > mismatch_cut) {
-          to = ym.o + 1;
-          score = ym.score + mismatch;
-        }
-        if (yi.score > indel_cut && yi.o + 1 > to) {
-          to = yi.o + 1;
-          score = yi.score + indel;
-        }
-        if (yd.score > indel_cut && yd.o > to) {
-          to = yd.o;
-          score = yd.score + indel;
-        }
-        *x = node{to, score};
-        if (score == INT_MIN)
+    for (int *x = at; k != end; ++k, ++x) {
+      int v = o;
+      if (k != plan.data()) {
+        const int ym = at[k->m], yi = at[k->i], yd = at[k->d];
+        const int vm = ym > mismatch_cut ? ym + mismatch : reach_dead;
+        const int vi = yi > indel_cut ? yi + indel : reach_dead;
+        const int vd = yd > indel_cut ? yd + indel : reach_dead;
+        v = vm > vi ? vm : vi;
+        v = vd > v ? vd : v;
+        if (v == reach_dead) {
+          *x = reach_dead;
           continue;
+        }
       }
-      const int run = this->run(d0 + k->shift, x->o);
-      x->o += run;
-      if (x->o >= stop)
+      const int from = v - k->k;
+      const int r = run(d0 + k->shift, from);
+      if (from + r >= stop)
         return false;
-      x->score += run;
-      top = x->score > top ? x->score : top;
+      v += r;
+      *x = v;
+      top = v > top ? v : top;
       if (k->at_limit)
-        limit_top = x->score > limit_top ? x->score : limit_top;
+        limit_top = v > limit_top ? v : limit_top;
     }
-    value = top;
-    horizon = limit_top > horizon ? limit_top : horizon;
+    value = static_cast<int>(top + base);
+    if (limit_top != reach_dead && limit_top + base > horizon)
+      horizon = static_cast<int>(limit_top + base);
     return true;
   }
 };
