@@ -117,9 +117,13 @@ public:
   // From this score on a choice is looked ahead by furthest reach: two
   // levels of its tree are then whole, more nodes than the reach has
   // classes to follow. Off, every choice is looked ahead as a tree: the
-  // reference.
+  // reference, which the plain build keeps.
   long long reach_score = 0;
+#ifdef TORVIX_PLAIN_WALK
+  bool look_by_reach = false;
+#else
   bool look_by_reach = true;
+#endif
   // The classes of a look-ahead by furthest reach, for reach_edits edits
   // after an option's own: for each, the classes one mismatch, insertion or
   // deletion fewer (none: the node after the last class), its diagonal

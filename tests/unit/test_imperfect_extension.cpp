@@ -312,6 +312,7 @@ TEST_F(ImperfectExtensionTest, WindowsGrowTheSameByFurthestReachAsByTheTree)
     tight_record r(s);
     const search_setup &setup = setup_now();
     imperfect_extender reach(setup), tree(setup);
+    reach.look_by_reach = true;
     tree.look_by_reach = false;
     reach.start_windows(L, r.begin(), r.end());
     tree.start_windows(L, r.begin(), r.end());
@@ -354,6 +355,7 @@ TEST_F(ImperfectExtensionTest, ChoicesWeighTheSameByFurthestReachAsByTheTree)
     tight_record r(s);
     const search_setup &setup = setup_now();
     imperfect_extender reach(setup), tree(setup);
+    reach.look_by_reach = true;
     tree.look_by_reach = false;
     reach.set_unit_length(static_cast<int>(L));
     const long long low = reach.reach_score;
