@@ -77,9 +77,11 @@ public:
     // and i + L at L and L + 1: the test runs on every window start.
     std::uint64_t w;
     std::memcpy(&w, anchor_buffer + (i >> 3), 8);
+    // In bit operations: whether a window is free is a toss-up wherever
+    // repeats lie close together, and a branch on it would be missed.
     const std::uint64_t f = ~(w >> (i & 7));
     const std::uint64_t ends = f >> L;
-    return (f & 2 && ends & 3) || (f & ends & 1);
+    return (((f >> 1) & (ends | ends >> 1)) | (f & ends)) & 1;
   }
 
   // Covers the offsets from .. to - 1.

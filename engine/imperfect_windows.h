@@ -92,12 +92,13 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
   Csat *sat = nullptr;
   const char *const last_start = e - L - 1;
   const int min_score = user.scores[L];
-  auto stops_at = [&](const char *s) { return (s - b) % 256 == 0 && hooks.look_in(L); };
-  // Passing over the windows from s on to next, the clock is looked at on
-  // the same starts as if they had been tried.
+  const bool by_words = L <= 16;
+  const one_letter_words single(by_words ? L : 16);
+  // Going on from s to next, the clock is looked at on the same starts as
+  // if every window had been tried.
   auto stops_before = [&](const char *s, const char *next) {
     for (const char *m = s + (256 - (s - b) % 256); m <= next; m += 256)
-      if (stops_at(m))
+      if (hooks.look_in(L))
         return true;
     return false;
   };
@@ -124,9 +125,12 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
       marked_below = marks.up_to_date_below();
     }
     const char *next = s + 1;
+    const bool free = marks.anchor_seq.window_is_free(s - b, L);
     // Most windows differ at their second base: the test of a window of
     // one letter is not worth a call there.
-    if (marks.anchor_seq.window_is_free(s - b, L) && (s[1] != s[0] || !one_letter(s, L, e))) {
+    const bool tried = by_words && e - s >= 16 ? free & !single.holds(s)
+                                              : free && (s[1] != s[0] || !one_letter(s, L, e));
+    if (tried) {
       if (grow_window_reaches(extender, user, pool, sat, s, L, min_score)) {
         mark_kept(marks, *sat, s);
         Csat *const kept = sat;
@@ -134,7 +138,7 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
         if (!hooks.keep(kept, s))
           break;
         marked_below = marks.up_to_date_below();
-      } else if (settled_rejection(extender, *sat, min_score)) {
+      } else {
         // A window starting j bases further on, inside the forward run, is
         // a turn of this unit: its forward run stops at the same base, j
         // bases shorter, and its backward run j bases longer at the same
@@ -142,19 +146,16 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
         // is hopeless from any lower one at the same place, where fewer
         // options are open and the same nodes stay below the same target;
         // so each of those windows ends with this one's score and is
-        // rejected, and passed over.
-        next = extender.forward_stop - L + 1;
-        if (next > to)
-          next = to;
+        // rejected, and passed over. Whether the run is empty is a toss-up:
+        // a select, not a branch.
+        next = settled_rejection(extender, *sat, min_score)
+                   ? std::min(extender.forward_stop - L + 1, to)
+                   : next;
       }
     }
-    if (next == s + 1) {
-      s = next;
-      if (stops_at(s))
-        break;
-      continue;
-    }
-    if (stops_before(s, next))
+    // The clock is looked at on the window starts that are multiples of
+    // 256, tried or passed over.
+    if ((next - b) >> 8 != (s - b) >> 8 && stops_before(s, next))
       break;
     s = next;
   }

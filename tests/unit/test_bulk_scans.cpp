@@ -8,6 +8,7 @@
 
 #include "engine_test.h"
 #include "engine/period_scan.h"
+#include "engine/sequence_scan.h"
 
 namespace {
 
@@ -215,6 +216,27 @@ TEST_F(BulkScanTest, MarkingBitsAgreeWithOneMarkAPositionAtTheGuardsAndAcrossByt
           const bool want = (free[i + 1] && (free[j] || free[j + 1])) || (free[i] && free[j]);
           ASSERT_EQ(want, marks.window_is_free(i, L)) << "window test: " << i << ", L " << L;
         }
+    }
+  }
+}
+
+TEST_F(BulkScanTest, OneLetterWindowsAreTheSameInTwoWordsAsBaseByBase)
+{
+  // A second word's mask one base too wide or too narrow would search a
+  // one-letter unit or pass over a unit whose last base differs.
+  std::mt19937 rng(23);
+  for (int round = 0; round < 40; ++round) {
+    const std::string s = generated(rng, 300 + rng() % 200);
+    const char *const b = s.data(), *const e = b + s.size();
+    for (unsigned L = 1; L <= 16; ++L) {
+      const one_letter_words words(L);
+      for (const char *w = b; e - w >= 16; ++w) {
+        bool plain = true;
+        for (unsigned k = 1; k < L; ++k)
+          plain = plain && w[k] == w[0];
+        ASSERT_EQ(plain, one_letter(w, L, e)) << "offset " << w - b << ", L " << L;
+        ASSERT_EQ(plain, words.holds(w)) << "offset " << w - b << ", L " << L;
+      }
     }
   }
 }
