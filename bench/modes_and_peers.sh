@@ -4,7 +4,8 @@
 # usual parameters) and tantan, timed in the same run on the same files.
 #
 #   bench/modes_and_peers.sh [--cap BASES] [--modes "MODE..."] [--no-peers]
-#                            [--baseline TORVIX] [--threads N] [BUILD_DIR [DATA_DIR]]
+#                            [--baseline TORVIX] [--threads N] [--runs K]
+#                            [BUILD_DIR [DATA_DIR]]
 #
 # BUILD_DIR defaults to build/ beside this folder, DATA_DIR to the shared
 # genome folder ../shared/data beside the repository. Every DATA_DIR/*.fa.gz
@@ -25,6 +26,9 @@
 # per base of the genome's longest record; and for torvix the time ratios
 # torvix/trf and torvix/tantan, by wall clock (below 1: torvix is faster),
 # and for the runs on N threads the speed-up over one thread.
+# --runs K runs every program K times in a row and reports the medians of its
+# wall-clock and processor seconds (and its highest peak): on a machine
+# shared with other jobs single runs vary by a tenth and more.
 set -eu
 
 cap=""
@@ -32,8 +36,10 @@ all_modes="imperfect extendExact exact"
 peers=yes
 baseline=""
 threads=$(nproc)
+runs=1
 while [ $# -gt 0 ]; do
   case "$1" in
+  --runs) runs=$2; shift 2 ;;
   --cap) cap=$2; shift 2 ;;
   --modes) all_modes=$2; shift 2 ;;
   --no-peers) peers=no; shift ;;
@@ -42,6 +48,9 @@ while [ $# -gt 0 ]; do
   *) break ;;
   esac
 done
+case "$runs" in
+'' | *[!0-9]* | 0) echo "modes_and_peers.sh: --runs takes a positive whole number, not '$runs'" >&2; exit 2 ;;
+esac
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build}" && pwd)
 data=${2:-$top/../shared/data}
@@ -65,7 +74,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 # Runs one program in the scratch folder; sets secs, cpu and kb.
-measure() {
+measure_once() {
   local start end
   start=$(date +%s.%N)
   (cd "$scratch" && "$timer" -f '%M %U %S' -o "$scratch/peak" "$@" > "$scratch/out.txt" 2> "$scratch/log") || {
@@ -77,6 +86,20 @@ measure() {
   kb=$(tail -1 "$scratch/peak" | awk '{ print $1 }')
   cpu=$(tail -1 "$scratch/peak" | awk '{ t = $2 + $3; if (t <= 0) t = 0.01; printf "%.2f", t }')
   rm -f "$scratch/out.txt" "$scratch"/*.dat "$scratch"/*.html
+}
+
+# measure_once, runs times: the median of the wall-clock and of the processor
+# seconds, and the highest peak.
+measure() {
+  local all="" k
+  for k in $(seq "$runs"); do
+    measure_once "$@"
+    all="$all$secs $cpu $kb
+"
+  done
+  secs=$(printf '%s' "$all" | awk '{ print $1 }' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+  cpu=$(printf '%s' "$all" | awk '{ print $2 }' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+  kb=$(printf '%s' "$all" | awk '{ print $3 }' | sort -n | tail -1)
 }
 
 row() { # genome program bases longest-record seconds cpu-seconds KB [trf-s tantan-s [baseline-cpu-s [one-thread-s]]]
