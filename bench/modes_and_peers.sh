@@ -26,9 +26,10 @@
 # per base of the genome's longest record; and for torvix the time ratios
 # torvix/trf and torvix/tantan, by wall clock (below 1: torvix is faster),
 # and for the runs on N threads the speed-up over one thread.
-# --runs K runs every program K times in a row and reports the medians of its
+# --runs K runs every program K times and reports the medians of its
 # wall-clock and processor seconds (and its highest peak): on a machine
-# shared with other jobs single runs vary by a tenth and more.
+# shared with other jobs single runs vary by a tenth and more. The torvix
+# runs of a mode take turns with one another.
 set -eu
 
 cap=""
@@ -88,18 +89,26 @@ measure_once() {
   rm -f "$scratch/out.txt" "$scratch"/*.dat "$scratch"/*.html
 }
 
-# measure_once, runs times: the median of the wall-clock and of the processor
-# seconds, and the highest peak.
+# Appends the run just measured to the list named $1.
+keep() { printf -v "$1" '%s%s %s %s\n' "${!1}" "$secs" "$cpu" "$kb"; }
+
+# From a list of runs: the medians of the wall-clock and of the processor
+# seconds into secs and cpu, the highest peak into kb.
+medians() {
+  median() { printf '%s' "$1" | awk -v f="$2" '{ print $f }' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+  secs=$(median "$1" 1)
+  cpu=$(median "$1" 2)
+  kb=$(printf '%s' "$1" | awk '{ print $3 }' | sort -n | tail -1)
+}
+
+# measure_once, runs times, giving the medians.
 measure() {
   local all="" k
   for k in $(seq "$runs"); do
     measure_once "$@"
-    all="$all$secs $cpu $kb
-"
+    keep all
   done
-  secs=$(printf '%s' "$all" | awk '{ print $1 }' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-  cpu=$(printf '%s' "$all" | awk '{ print $2 }' | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-  kb=$(printf '%s' "$all" | awk '{ print $3 }' | sort -n | tail -1)
+  medians "$all"
 }
 
 row() { # genome program bases longest-record seconds cpu-seconds KB [trf-s tantan-s [baseline-cpu-s [one-thread-s]]]
@@ -144,17 +153,32 @@ for gz in "$data"/*.fa.gz; do
     modes=${all_modes%% *}
   fi
   for mode in $modes; do
+    # The runs of a mode take turns (baseline, one thread, N threads), so
+    # that a change in the load of the machine falls on all of them alike.
+    base_runs="" one_runs="" many_runs=""
+    for k in $(seq "$runs"); do
+      if [ -n "$baseline" ]; then
+        measure_once "$baseline" --searchMode "$mode" "$fa"
+        keep base_runs
+      fi
+      measure_once "$exe" --searchMode "$mode" "$fa"
+      keep one_runs
+      if [ "$threads" != 1 ]; then
+        measure_once "$exe" --threads "$threads" --searchMode "$mode" "$fa"
+        keep many_runs
+      fi
+    done
     base_cpu=""
     if [ -n "$baseline" ]; then
-      measure "$baseline" --searchMode "$mode" "$fa"
+      medians "$base_runs"
       base_cpu=$cpu
       row "$name" "baseline $mode" "$bases" "$longest" "$secs" "$cpu" "$kb" "$trf_s" "$tantan_s"
     fi
-    measure "$exe" --searchMode "$mode" "$fa"
+    medians "$one_runs"
     row "$name" "torvix $mode" "$bases" "$longest" "$secs" "$cpu" "$kb" "$trf_s" "$tantan_s" "$base_cpu"
     if [ "$threads" != 1 ]; then
       one=$secs
-      measure "$exe" --threads "$threads" --searchMode "$mode" "$fa"
+      medians "$many_runs"
       row "$name" "torvix $mode -t $threads" "$bases" "$longest" "$secs" "$cpu" "$kb" "$trf_s" \
         "$tantan_s" "" "$one"
     fi
