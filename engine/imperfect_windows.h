@@ -126,8 +126,8 @@ void windows_of_length(unsigned L, const char *b, const char *e, const char *fro
     }
     const char *next = s + 1;
     const bool free = marks.anchor_seq.window_is_free(s - b, L);
-    // Most windows differ at their second base: the test of a window of
-    // one letter is not worth a call there.
+    // Near the record's end, where two words cannot be read, most windows
+    // differ at their second base, and the test is not worth a call there.
     const bool tried = by_words && e - s >= 16 ? free & !single.holds(s)
                                               : free && (s[1] != s[0] || !one_letter(s, L, e));
     if (tried) {
