@@ -849,6 +849,8 @@ template <bool Fwd> struct reach_look {
   // score s; false when a run leaves the masks.
   bool option(int o, int e0, int s, int &value)
   {
+    if (all_eligible(s))
+      return option_all_eligible(o, e0, s, value);
     // Scores are kept less base, the option's score less its offset: a
     // class's node then holds its offset plus the class's constant k, and
     // the furthest entry is the highest.
@@ -889,6 +891,66 @@ template <bool Fwd> struct reach_look {
     }
     value = static_cast<int>(top + base);
     if (limit_top != reach_dead && limit_top + base > horizon)
+      horizon = static_cast<int>(limit_top + base);
+    return true;
+  }
+
+  // Inside a long repeat the walk lies far above the cuts. A node that may
+  // branch lies at most R - 1 edits below the option's node, each costing at
+  // most the larger penalty, so from a score that keeps such nodes above both
+  // cuts every class takes every edit: no class is dead, and no parent needs
+  // testing.
+  bool all_eligible(int s) const
+  {
+    const long long worst = c.mismatch < c.indel ? c.mismatch : c.indel;
+    const long long top_cut = c.mismatch_cut > c.indel_cut ? c.mismatch_cut : c.indel_cut;
+    return R >= 1 && s + (R - 1) * worst > top_cut;
+  }
+
+  // option when all_eligible(s). The classes at the depth limit come last in
+  // the plan and lead to none, so their nodes are not stored. A class one
+  // edit fewer that does not exist holds reach_dead, which stays below every
+  // node after any penalty.
+  bool option_all_eligible(int o, int e0, int s, int &value)
+  {
+    const int mismatch = c.mismatch, indel = c.indel;
+    const int d0 = e0 + R + 1;
+    const imperfect_extender::reach_step *const k = plan.data();
+    const int n = static_cast<int>(plan.size());
+    const int inner = n - (R + 1) * (R + 2) / 2;
+    const int r0 = run(d0, o);
+    if (o + r0 >= stop)
+      return false;
+    at[0] = o + r0;
+    int top = at[0];
+    auto entry = [&](const imperfect_extender::reach_step &x) {
+      const int vm = at[x.m] + mismatch;
+      const int vi = at[x.i], vd = at[x.d];
+      const int v = (vi > vd ? vi : vd) + indel;
+      return vm > v ? vm : v;
+    };
+    for (int j = 1; j < inner; ++j) {
+      const int from = entry(k[j]) - k[j].k;
+      const int r = run(d0 + k[j].shift, from);
+      if (from + r >= stop)
+        return false;
+      const int v = from + r + k[j].k;
+      at[j] = v;
+      top = v > top ? v : top;
+    }
+    int limit_top = reach_dead;
+    for (int j = inner; j < n; ++j) {
+      const int from = entry(k[j]) - k[j].k;
+      const int r = run(d0 + k[j].shift, from);
+      if (from + r >= stop)
+        return false;
+      const int v = from + r + k[j].k;
+      limit_top = v > limit_top ? v : limit_top;
+    }
+    top = limit_top > top ? limit_top : top;
+    const long long base = static_cast<long long>(s) - o;
+    value = static_cast<int>(top + base);
+    if (limit_top + base > horizon)
       horizon = static_cast<int>(limit_top + base);
     return true;
   }
