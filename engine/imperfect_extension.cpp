@@ -845,92 +845,54 @@ template <bool Fwd> struct reach_look {
     return Fwd ? __builtin_ctzll(f >> (o - 64)) : __builtin_clzll(f << (o - 64));
   }
 
+  // The levels of classes (edits after the option's) whose parents are all
+  // eligible for every edit: a node t edits below the option's node scores
+  // at least t times the larger penalty less, so inside a long repeat, far
+  // above the cuts, the first levels need no tests and may have no dead
+  // class, and often every level.
+  int eligible_levels(int s) const
+  {
+    const long long worst = c.mismatch < c.indel ? c.mismatch : c.indel;
+    const long long top_cut = c.mismatch_cut > c.indel_cut ? c.mismatch_cut : c.indel_cut;
+    int t = 0;
+    while (t < R && s + t * worst > top_cut)
+      ++t;
+    return t;
+  }
+
   // The value of the option whose node enters diagonal e0 at offset o with
   // score s; false when a run leaves the masks.
   bool option(int o, int e0, int s, int &value)
   {
-    if (all_eligible(s))
-      return option_all_eligible(o, e0, s, value);
     // Scores are kept less base, the option's score less its offset: a
     // class's node then holds its offset plus the class's constant k, and
     // the furthest entry is the highest.
     const long long base = static_cast<long long>(s) - o;
-    auto relative = [&](int cut) {
-      const long long x = cut - base;
-      return x < reach_dead ? reach_dead : x > INT_MAX ? INT_MAX : static_cast<int>(x);
-    };
-    const int mismatch_cut = relative(c.mismatch_cut), indel_cut = relative(c.indel_cut);
-    const int mismatch = c.mismatch, indel = c.indel;
-    const int d0 = e0 + R + 1;
-    int top = reach_dead, limit_top = reach_dead;
-    const imperfect_extender::reach_step *k = plan.data();
-    const imperfect_extender::reach_step *const end = k + plan.size();
-    for (int *x = at; k != end; ++k, ++x) {
-      int v = o;
-      if (k != plan.data()) {
-        const int ym = at[k->m], yi = at[k->i], yd = at[k->d];
-        const int vm = ym > mismatch_cut ? ym + mismatch : reach_dead;
-        const int vi = yi > indel_cut ? yi + indel : reach_dead;
-        const int vd = yd > indel_cut ? yd + indel : reach_dead;
-        v = vm > vi ? vm : vi;
-        v = vd > v ? vd : v;
-        if (v == reach_dead) {
-          *x = reach_dead;
-          continue;
-        }
-      }
-      const int from = v - k->k;
-      const int r = run(d0 + k->shift, from);
-      if (from + r >= stop)
-        return false;
-      v += r;
-      *x = v;
-      top = v > top ? v : top;
-      if (k->at_limit)
-        limit_top = v > limit_top ? v : limit_top;
-    }
-    value = static_cast<int>(top + base);
-    if (limit_top != reach_dead && limit_top + base > horizon)
-      horizon = static_cast<int>(limit_top + base);
-    return true;
-  }
-
-  // Inside a long repeat the walk lies far above the cuts. A node that may
-  // branch lies at most R - 1 edits below the option's node, each costing at
-  // most the larger penalty, so from a score that keeps such nodes above both
-  // cuts every class takes every edit: no class is dead, and no parent needs
-  // testing.
-  bool all_eligible(int s) const
-  {
-    const long long worst = c.mismatch < c.indel ? c.mismatch : c.indel;
-    const long long top_cut = c.mismatch_cut > c.indel_cut ? c.mismatch_cut : c.indel_cut;
-    return R >= 1 && s + (R - 1) * worst > top_cut;
-  }
-
-  // option when all_eligible(s). The classes at the depth limit come last in
-  // the plan and lead to none, so their nodes are not stored. A class one
-  // edit fewer that does not exist holds reach_dead, which stays below every
-  // node after any penalty.
-  bool option_all_eligible(int o, int e0, int s, int &value)
-  {
     const int mismatch = c.mismatch, indel = c.indel;
     const int d0 = e0 + R + 1;
     const imperfect_extender::reach_step *const k = plan.data();
     const int n = static_cast<int>(plan.size());
-    const int inner = n - (R + 1) * (R + 2) / 2;
+    // Classes of level t start at index t (t + 1) (t + 2) / 6, those at the
+    // depth limit (level R) last; these lead to none and are not stored.
+    const int levels = eligible_levels(s);
+    const int limit_begin = R * (R + 1) * (R + 2) / 6;
+    const int checked_begin = levels == R ? limit_begin : (levels + 1) * (levels + 2) * (levels + 3) / 6;
     const int r0 = run(d0, o);
     if (o + r0 >= stop)
       return false;
     at[0] = o + r0;
-    int top = at[0];
-    auto entry = [&](const imperfect_extender::reach_step &x) {
+    int top = at[0], limit_top = R == 0 ? at[0] : reach_dead;
+    // A class one edit fewer that does not exist holds reach_dead, which
+    // stays below every node after any penalty.
+    auto eligible_entry = [&](const imperfect_extender::reach_step &x) {
       const int vm = at[x.m] + mismatch;
       const int vi = at[x.i], vd = at[x.d];
       const int v = (vi > vd ? vi : vd) + indel;
       return vm > v ? vm : v;
     };
-    for (int j = 1; j < inner; ++j) {
-      const int from = entry(k[j]) - k[j].k;
+    int j = 1;
+    for (; j < checked_begin; ++j) {
+      const int from = eligible_entry(k[j]) - k[j].k;
       const int r = run(d0 + k[j].shift, from);
       if (from + r >= stop)
         return false;
@@ -938,19 +900,46 @@ template <bool Fwd> struct reach_look {
       at[j] = v;
       top = v > top ? v : top;
     }
-    int limit_top = reach_dead;
-    for (int j = inner; j < n; ++j) {
-      const int from = entry(k[j]) - k[j].k;
+    if (levels == R) {
+      for (; j < n; ++j) {
+        const int from = eligible_entry(k[j]) - k[j].k;
+        const int r = run(d0 + k[j].shift, from);
+        if (from + r >= stop)
+          return false;
+        const int v = from + r + k[j].k;
+        limit_top = v > limit_top ? v : limit_top;
+      }
+    }
+    auto relative = [&](int cut) {
+      const long long x = cut - base;
+      return x < reach_dead ? reach_dead : x > INT_MAX ? INT_MAX : static_cast<int>(x);
+    };
+    const int mismatch_cut = relative(c.mismatch_cut), indel_cut = relative(c.indel_cut);
+    for (; j < n; ++j) {
+      const int ym = at[k[j].m], yi = at[k[j].i], yd = at[k[j].d];
+      const int vm = ym > mismatch_cut ? ym + mismatch : reach_dead;
+      const int vi = yi > indel_cut ? yi + indel : reach_dead;
+      const int vd = yd > indel_cut ? yd + indel : reach_dead;
+      int v = vm > vi ? vm : vi;
+      v = vd > v ? vd : v;
+      if (v == reach_dead) {
+        at[j] = reach_dead;
+        continue;
+      }
+      const int from = v - k[j].k;
       const int r = run(d0 + k[j].shift, from);
       if (from + r >= stop)
         return false;
-      const int v = from + r + k[j].k;
-      limit_top = v > limit_top ? v : limit_top;
+      v += r;
+      at[j] = v;
+      if (j < limit_begin)
+        top = v > top ? v : top;
+      else
+        limit_top = v > limit_top ? v : limit_top;
     }
     top = limit_top > top ? limit_top : top;
-    const long long base = static_cast<long long>(s) - o;
     value = static_cast<int>(top + base);
-    if (limit_top + base > horizon)
+    if (limit_top != reach_dead && limit_top + base > horizon)
       horizon = static_cast<int>(limit_top + base);
     return true;
   }
