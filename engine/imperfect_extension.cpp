@@ -812,7 +812,7 @@ template <bool Fwd> struct reach_look {
     return true;
   }
 
-  std::uint64_t far_word(int d)
+  [[gnu::noinline]] std::uint64_t far_word(int d)
   {
     if (!(far_read >> d & 1)) {
       if (!far_loaded) {
@@ -832,7 +832,7 @@ template <bool Fwd> struct reach_look {
   }
 
   // The matches on diagonal d (e + R + 1) from offset o on.
-  int run(int d, int o)
+  [[gnu::always_inline]] int run(int d, int o)
   {
     if (o < 64) {
       const std::uint64_t w = Fwd ? near[d] >> o : near[d] << o;
