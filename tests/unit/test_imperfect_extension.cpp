@@ -339,9 +339,11 @@ TEST_F(ImperfectExtensionTest, WindowsGrowTheSameByFurthestReachAsByTheTree)
 
 // The same comparison one choice at a time, value and horizon included:
 // most wrong values (a run across the two words of a mask cut short, a run
-// let past the sequence end) still choose the same edit on the way through
+// let past the sequence end, a level of classes taken without eligibility
+// tests one level too deep) still choose the same edit on the way through
 // a repeat. Boundaries anywhere in records of long, hardly diverged repeats,
-// near both ends, scores from the reach score on.
+// near both ends, scores from the reach score on, so that every number of
+// untested levels occurs.
 TEST_F(ImperfectExtensionTest, ChoicesWeighTheSameByFurthestReachAsByTheTree)
 {
   std::mt19937 rng(1357);
