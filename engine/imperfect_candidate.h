@@ -35,7 +35,7 @@ inline bool reaches_thresholds(const Csat &sat, const threshold_tables &t)
 // Events still held as paths join them, in order, when they are written out.
 inline void sort_alignment_events(Csat &sat)
 {
-  std::sort(sat.alignment.begin(), sat.alignment.end(), Csat::lessThan_missense);
+  std::sort(sat.alignment.begin(), sat.alignment.end(), Csat::event_order());
 }
 
 #endif

@@ -383,5 +383,5 @@ void walk_memos::write_out_events(Csat &sat) const
           sat.alignment.push_back(alignment_event{pos, kind});
         });
   sat.paths.clear();
-  std::sort(sat.alignment.begin(), sat.alignment.end(), Csat::lessThan_missense);
+  std::sort(sat.alignment.begin(), sat.alignment.end(), Csat::event_order());
 }
