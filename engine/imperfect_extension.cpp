@@ -701,7 +701,6 @@ inline const std::vector<imperfect_extender::reach_step> &reach_steps(const impe
           k.shift = static_cast<signed char>(static_cast<int>(e) - static_cast<int>(b));
           k.k = (c.mismatch - 1) * static_cast<int>(a) + (c.indel - 1) * static_cast<int>(b) +
                 c.indel * static_cast<int>(e);
-          k.at_limit = t == R;
           index[(a * S + b) * S + e] = static_cast<short>(plan.size());
           plan.push_back(k);
         }
@@ -876,7 +875,8 @@ template <bool Fwd> struct reach_look {
     // depth limit (level R) last; these lead to none and are not stored.
     const int levels = eligible_levels(s);
     const int limit_begin = R * (R + 1) * (R + 2) / 6;
-    const int checked_begin = levels == R ? limit_begin : (levels + 1) * (levels + 2) * (levels + 3) / 6;
+    const int checked_begin =
+        levels == R ? limit_begin : (levels + 1) * (levels + 2) * (levels + 3) / 6;
     const int r0 = run(d0, o);
     if (o + r0 >= stop)
       return false;

@@ -127,12 +127,12 @@ public:
   // The classes of a look-ahead by furthest reach, for reach_edits edits
   // after an option's own: for each, the classes one mismatch, insertion or
   // deletion fewer (none: the node after the last class), its diagonal
-  // relative to the option's, its score less its offset relative to the
-  // option's node (k), and whether it lies at the depth limit.
+  // relative to the option's, and its score less its offset relative to the
+  // option's node (k). The plan lists the classes level by level, those at
+  // the depth limit last.
   struct reach_step {
     short m, i, d;
     signed char shift;
-    bool at_limit;
     int k;
   };
   mutable std::vector<reach_step> reach_plan;
