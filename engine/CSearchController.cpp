@@ -47,7 +47,7 @@ CsatContainer &CSearchController::search_filter_and_report(FILE *output)
 void CSearchController::write_out_events(std::list<Csat *> &list)
 {
   for (Csat *s : list)
-    memos.write_out_events(*s);
+    walk_memos::write_out_events(*s);
 }
 
 void CSearchController::maskSATList(CsatContainer &list)

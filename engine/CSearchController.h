@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <list>
+#include <memory>
+#include <vector>
 
 #include "CAnchorSeq.h"
 #include "Csat.h"
@@ -67,6 +69,9 @@ public:
   // The walks of the imperfect extension seen so far in this record. With
   // remember_walks off every walk is aligned in full: the plain reference.
   walk_memos memos;
+  // The walks that the chunks of a search in chunks remembered, where the
+  // repeats they found keep their events until the report.
+  std::vector<std::unique_ptr<walk_memos>> chunk_memos;
 #ifdef TORVIX_PLAIN_WALK
   bool remember_walks = false;
 #else

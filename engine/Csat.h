@@ -16,10 +16,14 @@ struct alignment_event {
   char kind;
 };
 
+struct walk_memos;
+
 // Events of a repeat that are still a path through the walks the search
 // remembers (walk_memo.h): those of the nodes from `from` up to, not
-// including, `to`, in the forest of the direction given.
+// including, `to`, in the forest of the direction given of memos. A repeat
+// found in a chunk of a record keeps its paths in that chunk's walks.
 struct walk_path {
+  walk_memos *memos;
   int from, to;
   bool forward;
 };

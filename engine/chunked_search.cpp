@@ -36,24 +36,25 @@ std::vector<const char *> chunk_borders(const char *first, const char *end, std:
 // event past it. Events still held as paths are bounded by a node of their
 // path: a forward path's events lie at or before the node it ends at, a
 // backward path's at or before the node it starts from.
-long imperfect_reach(const Csat &sat, const char *b, const walk_memos &memos)
+long imperfect_reach(const Csat &sat, const char *b)
 {
   long reach = sat.pos_right - b - 1;
   if (sat.alignment.length)
     reach = std::max(reach, static_cast<long>(sat.alignment[sat.alignment.length - 1].pos - b));
   for (const walk_path &w : sat.paths) {
-    const char *bound =
-        w.forward ? memos.forward.pos(w.to) : memos.backward.pos(w.from);
+    const char *bound = forest_of(w).pos(w.forward ? w.to : w.from);
     reach = std::max(reach, static_cast<long>(bound - b));
   }
   return reach;
 }
 
 // What one task of a chunked search owns: its own pool and remembered walks
-// (neither is shared between threads), and what its chunk kept.
+// (neither is shared between threads), and what its chunk kept. The repeats
+// its walks found keep their events as paths in them, which the record's
+// controller holds on to until the report.
 struct chunk_worker {
   Csat_garbagecollector pool;
-  walk_memos memos;
+  std::unique_ptr<walk_memos> memos{new walk_memos};
   // The marks its windows read, set from the record's marks at each pass:
   // one array for the whole record, as repeats mark past the chunk, but
   // neither allocated nor cleared again (a long record's array is
@@ -82,14 +83,17 @@ struct chunk_team {
       : ctl(c), b(c.seq.seq.data), e(c.seq.seq.data + c.seq.seq.length), workers(c.chunks)
   {
     for (chunk_worker &w : workers)
-      w.memos.node_cap = walk_memos::cap_for(c.seq.seq.length) / c.chunks;
+      w.memos->node_cap = walk_memos::cap_for(c.seq.seq.length) / c.chunks;
   }
   chunk_team(const chunk_team &) = delete;
   chunk_team &operator=(const chunk_team &) = delete;
   ~chunk_team()
   {
-    for (chunk_worker &w : workers)
+    for (chunk_worker &w : workers) {
       ctl.pool.free_list.splice(ctl.pool.free_list.end(), w.pool.free_list);
+      if (w.memos->forward.nodes.size() || w.memos->backward.nodes.size())
+        ctl.chunk_memos.push_back(std::move(w.memos));
+    }
   }
 
   void run(const std::function<void(std::size_t)> &task) { ctl.executor(workers.size(), task); }
@@ -191,12 +195,11 @@ struct imperfect_chunk_hooks {
   chunk_worker *worker;
   search_observer &observer;
   const char *b;
-  const walk_memos &memos;
 
   bool keep(Csat *sat, const char *s)
   {
     kept.push_back(kept_window{sat, s, extender.explicit_steps + extender.remembered_steps,
-                               imperfect_reach(*sat, b, memos)});
+                               imperfect_reach(*sat, b)});
     extender.explicit_steps = 0;
     extender.remembered_steps = 0;
     return true;
@@ -240,15 +243,12 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
     CAnchorSeq &marks = *w.marks;
     imperfect_extender extender(ctl.setup);
     extender.start_windows(L, b, e);
-    extender.memos = ctl.remember_walks ? &w.memos : nullptr;
+    extender.memos = ctl.remember_walks ? w.memos.get() : nullptr;
     extender.pass_settled = ctl.pass_settled_windows;
-    deferred_marks deferred(marks, w.memos);
-    pass_marks pm{marks, &deferred, w.memos};
-    imperfect_chunk_hooks hooks{w.kept, extender, &w, ctl.observer, b, w.memos};
+    deferred_marks deferred(marks);
+    pass_marks pm{marks, &deferred};
+    imperfect_chunk_hooks hooks{w.kept, extender, &w, ctl.observer, b};
     imperfect_windows(L, b, e, c[j], c[j + 1], ctl.setup.user, extender, pm, w.pool, hooks);
-    // The chunk's walks are its own: its repeats hold all their events.
-    for (kept_window &x : w.kept)
-      w.memos.write_out_events(*x.sat);
   });
   if (team.any_stopped())
     return false;
@@ -259,7 +259,7 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
   extender.pass_settled = ctl.pass_settled_windows;
   confirmation conf(truth, ctl.pool);
   std::vector<kept_window> again;
-  imperfect_chunk_hooks hooks{again, extender, nullptr, ctl.observer, b, ctl.memos};
+  imperfect_chunk_hooks hooks{again, extender, nullptr, ctl.observer, b};
   // The marks of the sequential search from where the windows are searched
   // again, up to where the chunk's own result stands.
   std::unique_ptr<deferred_marks> redo;
@@ -276,13 +276,13 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
       // where an earlier search again wrote them; those positions belong to
       // repeats that reach the border and are accepted again first, so each
       // is written again before a window reads it.
-      redo.reset(new deferred_marks(T, ctl.memos));
+      redo.reset(new deferred_marks(T));
       redo->start_at(border - 1);
       for (std::size_t i : conf.reaching)
         if (truth[i].reach >= border - 1)
           redo->accept(*truth[i].sat, truth[i].s - b);
     }
-    pass_marks pm{T, redo.get(), ctl.memos};
+    pass_marks pm{T, redo.get()};
     long differs = conf.reach;
     std::size_t si = 0;
     for (const char *cur = c[j]; cur < c[j + 1];) {
@@ -301,12 +301,10 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
   }
   redo.reset();
 
-  for (std::size_t i = conf.first; i < truth.size(); ++i)
-    ctl.memos.write_out_events(*truth[i].sat);
   if (L >= 2) {
     // Every position a repeat of the pass marks is written again, each
     // from the last repeat that marks it.
-    deferred_marks all(T, ctl.memos);
+    deferred_marks all(T);
     for (std::size_t i = conf.first; i < truth.size(); ++i)
       all.accept(*truth[i].sat, truth[i].s - b);
     all.finish_pass();
@@ -503,6 +501,7 @@ void chunked_imperfect_search(CSearchController &ctl)
     for (const kept_window &x : truth)
       ctl.pool.push_back(x.sat);
     ctl.memos.clear();
+    ctl.chunk_memos.clear();
     const unsigned k = ctl.chunks;
     ctl.chunks = 1;
     ctl.complete_imperfect_search(nullptr);
@@ -536,7 +535,7 @@ bool chunked_seed_extension(CSearchController &ctl, const threshold_tables &acti
     team.run([&](std::size_t j) {
       chunk_worker &w = team.workers[j];
       imperfect_extender extender(ctl.setup);
-      extender.memos = ctl.remember_walks ? &w.memos : nullptr;
+      extender.memos = ctl.remember_walks ? w.memos.get() : nullptr;
       for (auto it = c[j]; it != c[j + 1]; ++it) {
         Csat &seed = **it;
         extender.grow(seed, b, e);
@@ -544,7 +543,6 @@ bool chunked_seed_extension(CSearchController &ctl, const threshold_tables &acti
         if (reaches_thresholds(seed, ctl.setup.user)) {
           steps[j] += extender.explicit_steps + extender.remembered_steps;
           sort_alignment_events(seed);
-          w.memos.write_out_events(seed);
         }
         extender.explicit_steps = 0;
         extender.remembered_steps = 0;
@@ -559,6 +557,7 @@ bool chunked_seed_extension(CSearchController &ctl, const threshold_tables &acti
     // extension.
     while (!seeds.empty())
       seeds.remove_to_pool(seeds.begin());
+    ctl.chunk_memos.clear();
     ctl.exact_search_2(active);
     return false;
   }

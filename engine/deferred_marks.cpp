@@ -16,7 +16,7 @@ template <class F> void deferred_marks::for_each_event_in(const repeat &r, long 
   // along a backward one they fall, and a mismatch or an insertion sits one
   // base before its node.
   for (const walk_path &w : sat.paths) {
-    walk_memo &t = w.forward ? memos.forward : memos.backward;
+    walk_memo &t = forest_of(w);
     // A path's events lie between its two ends: the walk reaches its next
     // point at or past an event's base, so a forward path's events lie from
     // its first node's position up to its last one's, and a backward path's
@@ -83,19 +83,19 @@ bool deferred_marks::frees(repeat &r, long k)
                          [](const alignment_event &a, const char *p) { return a.pos < p; }) -
         ev);
   bool hit = c.event < n && ev[c.event].pos == x;
-  const walk_memo &t = memos.forward;
   while (c.path < sat.paths.size()) {
     const walk_path &w = sat.paths[c.path];
     if (!w.forward) {
       ++c.path;
       continue;
     }
+    walk_memo &t = forest_of(w);
     if (c.node < 0)
       c.node = w.from;
     // A few steps along the path, or a search when the scan has moved far.
     for (int steps = 0; c.node != w.to && t.pos(c.node) < x; ++steps) {
       if (steps == 16) {
-        c.node = memos.forward.first_reaching(c.node, w.to, x, true);
+        c.node = t.first_reaching(c.node, w.to, x, true);
         break;
       }
       c.node = t.nodes[c.node].parent;

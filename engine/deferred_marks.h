@@ -24,7 +24,7 @@
 class deferred_marks
 {
 public:
-  deferred_marks(CAnchorSeq &anchors, walk_memos &memos) : anchors(anchors), memos(memos) {}
+  explicit deferred_marks(CAnchorSeq &anchors) : anchors(anchors) {}
 
   // Brings the marks up to date up to offset k, inclusive.
   void bring_up_to(long k)
@@ -68,7 +68,6 @@ private:
   };
 
   CAnchorSeq &anchors;
-  walk_memos &memos;
   std::vector<repeat> repeats; // of this pass, in the order accepted
   // The marks below the frontier are up to date for the window test.
   long frontier = 0;

@@ -1466,13 +1466,13 @@ public:
       const std::int32_t X = tree->best_between(J, A, to_best, to_end);
       if (X != J) {
         move_to(X, to_best);
-        sat.paths.push_back(walk_path{J, X, Fwd});
+        sat.paths.push_back(walk_path{memos, J, X, Fwd});
       }
       take_if_better();
       if (X != J)
         sat.paths.pop_back();
       move_to(A, to_end);
-      sat.paths.push_back(walk_path{J, A, Fwd});
+      sat.paths.push_back(walk_path{memos, J, A, Fwd});
       remembered_steps += to_end.mismatches + to_end.insertions + to_end.deletions;
       memos->reused += to_end.mismatches + to_end.insertions + to_end.deletions;
     }

@@ -6,16 +6,15 @@
 #include "imperfect_windows.h"
 #include "params/global-types-and-parameters.h"
 
-void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat, const walk_memos &memos)
+void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat)
 {
   const char *const b = anchor_seq.seq_begin;
   anchor_seq.cover(sat.pos_left - b, sat.pos_right - b);
   for (const alignment_event &ev : sat.alignment)
     anchor_seq.free_position(ev.pos - b);
   for (const walk_path &w : sat.paths)
-    (w.forward ? memos.forward : memos.backward)
-        .for_each_event(w.from, w.to, w.forward,
-                        [&](const char *pos, char) { anchor_seq.free_position(pos - b); });
+    forest_of(w).for_each_event(w.from, w.to, w.forward,
+                                [&](const char *pos, char) { anchor_seq.free_position(pos - b); });
 }
 
 namespace {
@@ -41,7 +40,7 @@ void cover_whole_span(CAnchorSeq &anchor_seq, const Csat &sat)
   else if (marks.deferred)
     marks.deferred->accept(sat, s - marks.anchor_seq.seq_begin);
   else
-    cover_repeat(marks.anchor_seq, sat, marks.memos);
+    cover_repeat(marks.anchor_seq, sat);
 }
 
 namespace {
@@ -122,8 +121,8 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   extender.start_windows(1, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
   extender.pass_settled = pass_settled_windows;
-  deferred_marks deferred(anchor_seq, memos);
-  pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr, memos,
+  deferred_marks deferred(anchor_seq);
+  pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr,
                    past_work_bound};
   sequential_hooks hooks{*this, extender, result, marks};
   const std::size_t before = result.size();
@@ -146,8 +145,8 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   extender.start_windows(L, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
   extender.pass_settled = pass_settled_windows;
-  deferred_marks deferred(anchor_seq, memos);
-  pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr, memos,
+  deferred_marks deferred(anchor_seq);
+  pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr,
                    past_work_bound};
   sequential_hooks hooks{*this, extender, result, marks};
   const std::size_t before = result.size();

@@ -16,13 +16,12 @@
 
 // Marks the accepted repeat as covered, but leaves the places where its
 // alignment was imperfect free, so windows may still start or end there.
-void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat, const walk_memos &memos);
+void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat);
 
 // The marking of one pass: at once, or as the window test needs it.
 struct pass_marks {
   CAnchorSeq &anchor_seq;
   deferred_marks *deferred;
-  const walk_memos &memos;
   // Past the work bound a kept repeat marks its events too.
   bool whole_spans = false;
 

@@ -372,14 +372,13 @@ std::int32_t walk_memo::best_between(std::int32_t v, std::int32_t end, step &to_
   return best;
 }
 
-void walk_memos::write_out_events(Csat &sat) const
+void walk_memos::write_out_events(Csat &sat)
 {
   sat.unpack_events();
   if (sat.paths.empty())
     return;
   for (const walk_path &w : sat.paths)
-    (w.forward ? forward : backward)
-        .for_each_event(w.from, w.to, w.forward, [&](const char *pos, char kind) {
+    forest_of(w).for_each_event(w.from, w.to, w.forward, [&](const char *pos, char kind) {
           sat.alignment.push_back(alignment_event{pos, kind});
         });
   sat.paths.clear();

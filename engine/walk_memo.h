@@ -276,7 +276,13 @@ struct walk_memos {
   }
   // Writes the events of sat's paths, and its packed ones, into its
   // alignment, sorted.
-  void write_out_events(Csat &sat) const;
+  static void write_out_events(Csat &sat);
 };
+
+// The forest that the path w lies in.
+inline walk_memo &forest_of(const walk_path &w)
+{
+  return w.forward ? w.memos->forward : w.memos->backward;
+}
 
 #endif

@@ -262,7 +262,7 @@ TEST_F(ReportTest, RecordsReusedAfterPackingHoldOnlyTheirOwnEventsAndPaths)
         paths.pop_back();
         s->paths.pop_back();
       } else {
-        paths.push_back(walk_path{static_cast<int>(rng() % 1000), -1, rng() % 2 == 0});
+        paths.push_back(walk_path{nullptr, static_cast<int>(rng() % 1000), -1, rng() % 2 == 0});
         s->paths.push_back(paths.back());
       }
     }
