@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "CSearchController.h"
@@ -48,13 +49,10 @@ long imperfect_reach(const Csat &sat, const char *b)
   return reach;
 }
 
-// What one task of a chunked search owns: its own pool and remembered walks
-// (neither is shared between threads), and what its chunk kept. The repeats
-// its walks found keep their events as paths in them, which the record's
-// controller holds on to until the report.
+// What one task of a chunked search owns: its own pool (not shared between
+// threads) and what its chunk kept.
 struct chunk_worker {
   Csat_garbagecollector pool;
-  std::unique_ptr<walk_memos> memos{new walk_memos};
   // The marks its windows read, set from the record's marks at each pass:
   // one array for the whole record, as repeats mark past the chunk, but
   // neither allocated nor cleared again (a long record's array is
@@ -82,21 +80,48 @@ struct chunk_team {
   explicit chunk_team(CSearchController &c)
       : ctl(c), b(c.seq.seq.data), e(c.seq.seq.data + c.seq.seq.length), workers(c.chunks)
   {
-    for (chunk_worker &w : workers)
-      w.memos->node_cap = walk_memos::cap_for(c.seq.seq.length) / c.chunks;
   }
   chunk_team(const chunk_team &) = delete;
   chunk_team &operator=(const chunk_team &) = delete;
   ~chunk_team()
   {
-    for (chunk_worker &w : workers) {
+    for (chunk_worker &w : workers)
       ctl.pool.free_list.splice(ctl.pool.free_list.end(), w.pool.free_list);
-      if (w.memos->forward.nodes.size() || w.memos->backward.nodes.size())
-        ctl.chunk_memos.push_back(std::move(w.memos));
+    // The repeats the chunks found keep their events as paths in these
+    // until the report.
+    for (std::unique_ptr<walk_memos> &m : all_memos)
+      if (m->forward.nodes.size() || m->backward.nodes.size())
+        ctl.chunk_memos.push_back(std::move(m));
+  }
+
+  // Remembered walks for a task, one set for each task running at a time,
+  // not shared between threads: inside an array the walks from a chunk's
+  // windows run through the chunks after it, and a task that takes a set
+  // another finished with meets them instead of aligning them again. Which
+  // set a task takes changes only how much it meets, never what it finds.
+  walk_memos *take_memos()
+  {
+    std::lock_guard<std::mutex> hold(memos_lock);
+    if (idle_memos.empty()) {
+      all_memos.emplace_back(new walk_memos);
+      all_memos.back()->node_cap = walk_memos::cap_for(ctl.seq.seq.length) / ctl.chunks;
+      return all_memos.back().get();
     }
+    walk_memos *m = idle_memos.back();
+    idle_memos.pop_back();
+    return m;
+  }
+  void give_back(walk_memos *m)
+  {
+    std::lock_guard<std::mutex> hold(memos_lock);
+    idle_memos.push_back(m);
   }
 
   void run(const std::function<void(std::size_t)> &task) { ctl.executor(workers.size(), task); }
+
+  std::mutex memos_lock;
+  std::vector<std::unique_ptr<walk_memos>> all_memos;
+  std::vector<walk_memos *> idle_memos;
 
   // After a stop request: what the chunks kept goes back to the pool.
   bool any_stopped()
@@ -243,12 +268,14 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
     CAnchorSeq &marks = *w.marks;
     imperfect_extender extender(ctl.setup);
     extender.start_windows(L, b, e);
-    extender.memos = ctl.remember_walks ? w.memos.get() : nullptr;
+    walk_memos *const memos = team.take_memos();
+    extender.memos = ctl.remember_walks ? memos : nullptr;
     extender.pass_settled = ctl.pass_settled_windows;
     deferred_marks deferred(marks);
     pass_marks pm{marks, &deferred};
     imperfect_chunk_hooks hooks{w.kept, extender, &w, ctl.observer, b};
     imperfect_windows(L, b, e, c[j], c[j + 1], ctl.setup.user, extender, pm, w.pool, hooks);
+    team.give_back(memos);
   });
   if (team.any_stopped())
     return false;
@@ -533,9 +560,9 @@ bool chunked_seed_extension(CSearchController &ctl, const threshold_tables &acti
   {
     chunk_team team(ctl);
     team.run([&](std::size_t j) {
-      chunk_worker &w = team.workers[j];
       imperfect_extender extender(ctl.setup);
-      extender.memos = ctl.remember_walks ? w.memos.get() : nullptr;
+      walk_memos *const memos = team.take_memos();
+      extender.memos = ctl.remember_walks ? memos : nullptr;
       for (auto it = c[j]; it != c[j + 1]; ++it) {
         Csat &seed = **it;
         extender.grow(seed, b, e);
@@ -547,6 +574,7 @@ bool chunked_seed_extension(CSearchController &ctl, const threshold_tables &acti
         extender.explicit_steps = 0;
         extender.remembered_steps = 0;
       }
+      team.give_back(memos);
     });
   }
   unsigned long long total = 0;
