@@ -246,9 +246,15 @@ void imperfect_windows(unsigned L, const char *b, const char *e, const char *fro
 // One pass of the direct imperfect search over the marks T that the passes
 // before left; appends its repeats to truth in the order the sequential
 // search keeps them and leaves T as that search leaves it (for unit lengths
-// from 2 on). False on a stop request, with nothing appended.
+// from 2 on). False on a stop request, with nothing appended, and when the
+// windows to search again pass half the record (in_array set): in a record
+// that is mostly one array the repeats of a chunk reach across the borders
+// after it, so the chunks after it are searched twice, in the passes that
+// follow too. (In ordinary sequence the marks at a border hardly ever
+// differ: nothing in human chr22 or in the 36 records of U. maydis is
+// searched again but for 49 bases of one pass.)
 bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
-                            std::vector<kept_window> &truth)
+                            std::vector<kept_window> &truth, bool &in_array)
 {
   CSearchController &ctl = team.ctl;
   const char *const b = team.b;
@@ -290,6 +296,7 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
   // The marks of the sequential search from where the windows are searched
   // again, up to where the chunk's own result stands.
   std::unique_ptr<deferred_marks> redo;
+  long redone = 0;
   for (std::size_t j = 0; j < k; ++j) {
     std::vector<kept_window> &guess = team.workers[j].kept;
     const long border = c[j] - b;
@@ -319,6 +326,14 @@ bool chunked_imperfect_pass(chunk_team &team, unsigned L, CAnchorSeq &T,
         break;
       }
       const char *const stop_at = std::min(c[j + 1], b + differs + 2);
+      redone += stop_at - cur;
+      if (2 * redone > n) {
+        team.drop(guess, si);
+        for (std::size_t r = j + 1; r < k; ++r)
+          team.drop(team.workers[r].kept, 0);
+        in_array = true;
+        return false;
+      }
       imperfect_windows(L, b, e, cur, stop_at, ctl.setup.user, extender, pm, ctl.pool, hooks);
       differs = conf.settle(guess, si, again, stop_at, differs);
       cur = stop_at;
@@ -497,6 +512,7 @@ void chunked_imperfect_search(CSearchController &ctl)
   std::vector<kept_window> truth;
   unsigned long long steps = 0;
   bool over_budget = false;
+  bool in_array = false;
   {
     chunk_team team(ctl);
     const unsigned long n = ctl.seq.seq.length;
@@ -504,7 +520,7 @@ void chunked_imperfect_search(CSearchController &ctl)
     unsigned L = global_min_unit_length;
     bool stopped = false;
     if (L == 1) {
-      stopped = ctl.progress_then_stop(1) || !chunked_imperfect_pass(team, 1, T, truth);
+      stopped = ctl.progress_then_stop(1) || !chunked_imperfect_pass(team, 1, T, truth, in_array);
       // Mononucleotide runs must not hide the repeats of longer units.
       T.reset();
       L = 2;
@@ -514,17 +530,17 @@ void chunked_imperfect_search(CSearchController &ctl)
     // walks than the sequential search, so they count every choice a walk
     // aligned in full makes, which the sequential search's choices never
     // exceed; past the bound the sequential search decides.
-    for (; !stopped && !over_budget && L <= global_max_unit_length; ++L) {
+    for (; !stopped && !over_budget && !in_array && L <= global_max_unit_length; ++L) {
       const std::size_t from = truth.size();
       if (L < n && !ctl.progress_then_stop(L))
-        chunked_imperfect_pass(team, L, T, truth);
+        chunked_imperfect_pass(team, L, T, truth, in_array);
       for (std::size_t i = from; i < truth.size(); ++i)
         steps += truth[i].steps;
       over_budget = steps > ctl.step_budget;
       stopped = ctl.stop_here(L);
     }
   }
-  if (over_budget) {
+  if (over_budget || in_array) {
     for (const kept_window &x : truth)
       ctl.pool.push_back(x.sat);
     ctl.memos.clear();

@@ -22,7 +22,8 @@ const struct shape {
 } shapes[] = {
     {"a repeat seeded left of a border lost, doubled or its marks ignored right of it",
      repeats_on_borders},
-    {"an array across several chunks searched again from each border, or its marks not carried",
+    {"an array across several chunks searched again from each border, its marks not carried, "
+     "or a record given over to the sequential search when mostly searched again left half done",
      satellites_across_chunks},
     {"a window holding N tried, or the scan past an N run leaving the chunk", N_runs_on_borders},
     {"empty chunks, or chunks of one window, losing or repeating a window", very_short},
