@@ -507,6 +507,54 @@ void chunked_exact_search(CSearchController &ctl, const threshold_tables &active
   ctl.exactSATList.sort_by_position();
 }
 
+// What the sequential search keeps in a pass, counted but not kept.
+struct counting_hooks {
+  imperfect_extender &extender;
+  std::vector<Csat *> &kept;
+  unsigned long long choices = 0;
+
+  bool keep(Csat *sat, const char *)
+  {
+    kept.push_back(sat);
+    choices += extender.explicit_steps;
+    extender.explicit_steps = 0;
+    extender.remembered_steps = 0;
+    return true;
+  }
+  bool look_in(unsigned) { return false; }
+};
+
+// The look-ahead choices that the sequential search aligns for the repeats
+// it keeps in the pass of unit length L, searched again from the marks the
+// passes before left (marks, which it changes): the chunks remember other
+// walks than the sequential search, so theirs is only a bound, and what a
+// pass remembers depends on its own walks alone. Its repeats go back to
+// the pool.
+unsigned long long sequential_pass_choices(CSearchController &ctl, unsigned L, CAnchorSeq &marks)
+{
+  const char *const b = ctl.seq.seq.data;
+  const char *const e = b + ctl.seq.seq.length;
+  walk_memos memos;
+  memos.node_cap = ctl.memos.node_cap;
+  memos.free_nodes = ctl.memos.free_nodes;
+  imperfect_extender extender(ctl.setup);
+  extender.start_windows(L, b, e);
+  extender.memos = ctl.remember_walks ? &memos : nullptr;
+  extender.pass_settled = ctl.pass_settled_windows;
+  deferred_marks deferred(marks);
+  pass_marks pm{marks, ctl.remember_walks ? &deferred : nullptr};
+  std::vector<Csat *> kept;
+  counting_hooks hooks{extender, kept};
+  if (L == 1)
+    windows_of_length_1(b, e, b, e, ctl.setup.user, extender, pm, ctl.pool, hooks);
+  else
+    windows_of_length(L, b, e, b, e - L, ctl.setup.user, extender, pm, ctl.pool, hooks);
+  deferred.finish_pass();
+  for (Csat *sat : kept)
+    ctl.pool.push_back(sat);
+  return hooks.choices;
+}
+
 void chunked_imperfect_search(CSearchController &ctl)
 {
   std::vector<kept_window> truth;
@@ -517,26 +565,42 @@ void chunked_imperfect_search(CSearchController &ctl)
     chunk_team team(ctl);
     const unsigned long n = ctl.seq.seq.length;
     CAnchorSeq T(ctl.seq);
-    unsigned L = global_min_unit_length;
-    bool stopped = false;
-    if (L == 1) {
-      stopped = ctl.progress_then_stop(1) || !chunked_imperfect_pass(team, 1, T, truth, in_array);
-      // Mononucleotide runs must not hide the repeats of longer units.
-      T.reset();
-      L = 2;
-    }
+    // The marks before the pass, for counting it again.
+    CAnchorSeq before(T, -1, long(n) + 1);
     // Past the work bound, counted in the look-ahead choices of the kept
     // repeats, kept repeats mark their whole span. The chunks remember other
     // walks than the sequential search, so they count every choice a walk
     // aligned in full makes, which the sequential search's choices never
-    // exceed; past the bound the sequential search decides.
+    // exceed. A pass whose count would pass the bound is counted again as
+    // the sequential search aligns it; past the bound even so, the
+    // sequential search decides.
+    auto count = [&](unsigned L, std::size_t from) {
+      unsigned long long pass = 0;
+      for (std::size_t i = from; i < truth.size(); ++i)
+        pass += truth[i].steps;
+      if (steps + pass > ctl.step_budget)
+        pass = sequential_pass_choices(ctl, L, before);
+      steps += pass;
+      over_budget = steps > ctl.step_budget;
+    };
+    unsigned L = global_min_unit_length;
+    bool stopped = false;
+    if (L == 1) {
+      stopped = ctl.progress_then_stop(1) || !chunked_imperfect_pass(team, 1, T, truth, in_array);
+      if (!stopped)
+        count(1, 0);
+      // Mononucleotide runs must not hide the repeats of longer units.
+      T.reset();
+      L = 2;
+    }
     for (; !stopped && !over_budget && !in_array && L <= global_max_unit_length; ++L) {
       const std::size_t from = truth.size();
-      if (L < n && !ctl.progress_then_stop(L))
+      before.take_marks(T, -1, long(n) + 1);
+      if (L < n && !ctl.progress_then_stop(L)) {
         chunked_imperfect_pass(team, L, T, truth, in_array);
-      for (std::size_t i = from; i < truth.size(); ++i)
-        steps += truth[i].steps;
-      over_budget = steps > ctl.step_budget;
+        if (!in_array)
+          count(L, from);
+      }
       stopped = ctl.stop_here(L);
     }
   }

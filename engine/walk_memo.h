@@ -10,6 +10,7 @@
 #ifndef TORVIX_ENGINE_WALK_MEMO_H
 #define TORVIX_ENGINE_WALK_MEMO_H
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -241,9 +242,9 @@ struct walk_memos {
   walk_memo forward, backward;
   // The consecutive points a walk has recorded and not yet added.
   std::vector<walk_memo::pending> chain;
-  // The most nodes the two forests may hold, which bounds their memory by
-  // the record's length; walks go on meeting remembered ones past it, but
-  // remember no more.
+  // The most nodes the two forests may take in one pass (all of a search
+  // that has no passes), which bounds their memory by the record's length;
+  // walks go on meeting remembered ones past it, but remember no more.
   std::size_t node_cap = ~std::size_t(0);
   // The cap for a record of this many bases: none are remembered in a
   // record too long for the compact nodes.
@@ -261,15 +262,33 @@ struct walk_memos {
   // short it would leave every later walk to align the rest again.
   std::uint64_t reused = 0;
   std::size_t free_nodes = std::size_t(1) << 16;
+  // The first nodes of a pass in a record of this many bases: the first
+  // walks along an array are long, and the walks that meet them come after.
+  static std::size_t free_nodes_for(std::size_t bases)
+  {
+    return std::min(std::max(bases / 8, std::size_t(1) << 16), std::size_t(1) << 18);
+  }
   bool full(bool continuing = false) const
   {
-    const std::size_t n = forward.nodes.size() + backward.nodes.size() + chain.size();
+    const std::size_t n =
+        forward.nodes.size() + backward.nodes.size() + chain.size() - nodes_before_pass;
     return n >= node_cap || (!continuing && n >= free_nodes && 4 * reused < n);
   }
+  // A pass of one unit length begins. Its walks never meet those of another
+  // unit length, and what it remembers is decided from its own walks alone:
+  // the choices a pass aligns do not depend on the passes before it, so a
+  // search in chunks can count them for one pass by searching it again.
+  void start_pass()
+  {
+    nodes_before_pass = forward.nodes.size() + backward.nodes.size();
+    reused = 0;
+  }
+  std::size_t nodes_before_pass = 0;
   void clear()
   {
     chain.clear();
     reused = 0;
+    nodes_before_pass = 0;
     units = unit_classes();
     forward.clear();
     backward.clear();
