@@ -507,10 +507,12 @@ void chunked_exact_search(CSearchController &ctl, const threshold_tables &active
   ctl.exactSATList.sort_by_position();
 }
 
-// What the sequential search keeps in a pass, counted but not kept.
+// What the sequential search keeps in a pass, counted but not kept. A stop
+// request ends the count, and the search after it.
 struct counting_hooks {
   imperfect_extender &extender;
   std::vector<Csat *> &kept;
+  search_observer &observer;
   unsigned long long choices = 0;
 
   bool keep(Csat *sat, const char *)
@@ -521,7 +523,7 @@ struct counting_hooks {
     extender.remembered_steps = 0;
     return true;
   }
-  bool look_in(unsigned) { return false; }
+  bool look_in(unsigned) { return observer.stop_requested(); }
 };
 
 // The look-ahead choices that the sequential search aligns for the repeats
@@ -544,7 +546,7 @@ unsigned long long sequential_pass_choices(CSearchController &ctl, unsigned L, C
   deferred_marks deferred(marks);
   pass_marks pm{marks, ctl.remember_walks ? &deferred : nullptr};
   std::vector<Csat *> kept;
-  counting_hooks hooks{extender, kept};
+  counting_hooks hooks{extender, kept, ctl.observer};
   if (L == 1)
     windows_of_length_1(b, e, b, e, ctl.setup.user, extender, pm, ctl.pool, hooks);
   else
