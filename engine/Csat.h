@@ -3,6 +3,7 @@
 #ifndef TORVIX_ENGINE_CSAT_H
 #define TORVIX_ENGINE_CSAT_H
 
+#include <cstdint>
 #include <cstdio>
 #include <list>
 
@@ -23,9 +24,19 @@ struct walk_memos;
 // including, `to`, in the forest of the direction given of memos. A repeat
 // found in a chunk of a record keeps its paths in that chunk's walks.
 struct walk_path {
-  walk_memos *memos;
+  walk_path() = default;
+  walk_path(walk_memos *m, int from_, int to_, bool forward_)
+      : from(from_), to(to_), tagged(reinterpret_cast<std::uintptr_t>(m) | forward_)
+  {
+  }
   int from, to;
-  bool forward;
+  walk_memos *memos() const { return reinterpret_cast<walk_memos *>(tagged & ~std::uintptr_t(1)); }
+  bool forward() const { return tagged & 1; }
+
+private:
+  // The walks, with the direction in the low bit of their aligned address:
+  // a long array keeps millions of paths.
+  std::uintptr_t tagged;
 };
 
 class Csat

@@ -43,7 +43,7 @@ long imperfect_reach(const Csat &sat, const char *b)
   if (sat.alignment.length)
     reach = std::max(reach, static_cast<long>(sat.alignment[sat.alignment.length - 1].pos - b));
   for (const walk_path &w : sat.paths) {
-    const char *bound = forest_of(w).pos(w.forward ? w.to : w.from);
+    const char *bound = forest_of(w).pos(w.forward() ? w.to : w.from);
     reach = std::max(reach, static_cast<long>(bound - b));
   }
   return reach;
@@ -538,7 +538,7 @@ unsigned long long sequential_pass_choices(CSearchController &ctl, unsigned L, C
   const char *const e = b + ctl.seq.seq.length;
   walk_memos memos;
   memos.node_cap = ctl.memos.node_cap;
-  memos.free_nodes = ctl.memos.free_nodes;
+  memos.start_pass(ctl.seq.seq.length);
   imperfect_extender extender(ctl.setup);
   extender.start_windows(L, b, e);
   extender.memos = ctl.remember_walks ? &memos : nullptr;

@@ -25,16 +25,16 @@ template <class F> void deferred_marks::for_each_event_in(const repeat &r, long 
     // of them or begin at the first: those need no search of the forest,
     // which on a long array costs more than the rest of accepting a repeat.
     const long start = t.pos(w.from) - b;
-    const long stop = w.to >= 0 ? t.pos(w.to) - b : (w.forward ? LONG_MAX : LONG_MIN);
-    if (w.forward ? start >= to || stop < from : start < from || stop >= to)
+    const long stop = w.to >= 0 ? t.pos(w.to) - b : (w.forward() ? LONG_MAX : LONG_MIN);
+    if (w.forward() ? start >= to || stop < from : start < from || stop >= to)
       continue;
-    const bool from_first = w.forward ? start >= from : start <= to;
+    const bool from_first = w.forward() ? start >= from : start <= to;
     for (std::int32_t v = from_first ? w.from
-                                     : t.first_reaching(w.from, w.to, w.forward ? b + from : b + to,
-                                                        w.forward);
+                                     : t.first_reaching(w.from, w.to, w.forward() ? b + from : b + to,
+                                                        w.forward());
          v != w.to; v = t.nodes[v].parent) {
-      const long k = (t.nodes[v].kind() == 'D' || w.forward ? t.pos(v) : t.pos(v) - 1) - b;
-      if (w.forward ? k >= to : k < from)
+      const long k = (t.nodes[v].kind() == 'D' || w.forward() ? t.pos(v) : t.pos(v) - 1) - b;
+      if (w.forward() ? k >= to : k < from)
         break;
       if (k >= from && k < to)
         f(k);
@@ -85,7 +85,7 @@ bool deferred_marks::frees(repeat &r, long k)
   bool hit = c.event < n && ev[c.event].pos == x;
   while (c.path < sat.paths.size()) {
     const walk_path &w = sat.paths[c.path];
-    if (!w.forward) {
+    if (!w.forward()) {
       ++c.path;
       continue;
     }

@@ -13,7 +13,7 @@ void cover_repeat(CAnchorSeq &anchor_seq, const Csat &sat)
   for (const alignment_event &ev : sat.alignment)
     anchor_seq.free_position(ev.pos - b);
   for (const walk_path &w : sat.paths)
-    forest_of(w).for_each_event(w.from, w.to, w.forward,
+    forest_of(w).for_each_event(w.from, w.to, w.forward(),
                                 [&](const char *pos, char) { anchor_seq.free_position(pos - b); });
 }
 
@@ -120,7 +120,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   imperfect_extender extender(setup);
   extender.start_windows(1, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
-  memos.start_pass();
+  memos.start_pass(seq.seq.length);
   extender.pass_settled = pass_settled_windows;
   deferred_marks deferred(anchor_seq);
   pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr,
@@ -145,7 +145,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   imperfect_extender extender(setup);
   extender.start_windows(L, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
-  memos.start_pass();
+  memos.start_pass(seq.seq.length);
   extender.pass_settled = pass_settled_windows;
   deferred_marks deferred(anchor_seq);
   pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr,

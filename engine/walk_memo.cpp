@@ -378,7 +378,7 @@ void walk_memos::write_out_events(Csat &sat)
   if (sat.paths.empty())
     return;
   for (const walk_path &w : sat.paths)
-    forest_of(w).for_each_event(w.from, w.to, w.forward, [&](const char *pos, char kind) {
+    forest_of(w).for_each_event(w.from, w.to, w.forward(), [&](const char *pos, char kind) {
           sat.alignment.push_back(alignment_event{pos, kind});
         });
   sat.paths.clear();

@@ -262,26 +262,25 @@ struct walk_memos {
   // short it would leave every later walk to align the rest again.
   std::uint64_t reused = 0;
   std::size_t free_nodes = std::size_t(1) << 16;
-  // The first nodes of a pass in a record of this many bases: the first
-  // walks along an array are long, and the walks that meet them come after.
-  static std::size_t free_nodes_for(std::size_t bases)
-  {
-    return std::min(std::max(bases / 8, std::size_t(1) << 16), std::size_t(1) << 18);
-  }
   bool full(bool continuing = false) const
   {
     const std::size_t n =
         forward.nodes.size() + backward.nodes.size() + chain.size() - nodes_before_pass;
     return n >= node_cap || (!continuing && n >= free_nodes && 4 * reused < n);
   }
-  // A pass of one unit length begins. Its walks never meet those of another
-  // unit length, and what it remembers is decided from its own walks alone:
-  // the choices a pass aligns do not depend on the passes before it, so a
-  // search in chunks can count them for one pass by searching it again.
-  void start_pass()
+  // A pass of one unit length over a record of this many bases begins. Its
+  // walks never meet those of another unit length, and what it remembers is
+  // decided from its own walks alone: the choices a pass aligns do not
+  // depend on the passes before it, so a search in chunks can count them
+  // for one pass by searching it again. The first walks along an array are
+  // long and the walks that meet them come later, so a pass may remember a
+  // quarter of the record's bases in nodes (at least 65,536, at most
+  // 1,048,576) before it must show that its walks meet.
+  void start_pass(std::size_t bases)
   {
     nodes_before_pass = forward.nodes.size() + backward.nodes.size();
     reused = 0;
+    free_nodes = std::min(std::max(bases / 4, std::size_t(1) << 16), std::size_t(1) << 20);
   }
   std::size_t nodes_before_pass = 0;
   void clear()
@@ -301,7 +300,7 @@ struct walk_memos {
 // The forest that the path w lies in.
 inline walk_memo &forest_of(const walk_path &w)
 {
-  return w.forward ? w.memos->forward : w.memos->backward;
+  return w.forward() ? w.memos()->forward : w.memos()->backward;
 }
 
 #endif

@@ -284,7 +284,7 @@ TEST_F(ReportTest, RecordsReusedAfterPackingHoldOnlyTheirOwnEventsAndPaths)
     ASSERT_EQ(paths.size(), s->paths.size()) << "round " << round;
     for (unsigned k = 0; k < paths.size(); ++k)
       ASSERT_TRUE(paths[k].from == s->paths[k].from && paths[k].to == s->paths[k].to &&
-                  paths[k].forward == s->paths[k].forward)
+                  paths[k].forward() == s->paths[k].forward())
           << "round " << round << " path " << k;
     if (rng() % 4 == 0)
       held.push_back(s);
