@@ -15,6 +15,7 @@ CSearchController::CSearchController(unsigned seq_number_, CSequence_Mol &seq_,
       exactSATList(pool_), imperfectSATList(pool_), step_budget(step_budget_for(seq_.seq.length))
 {
   memos.node_cap = walk_memos::cap_for(seq_.seq.length);
+  pass_free_nodes = walk_memos::pass_free_nodes_for(seq_.seq.length);
 }
 
 CsatContainer &CSearchController::search_and_filter()

@@ -72,6 +72,9 @@ public:
   // The walks that the chunks of a search in chunks remembered, where the
   // repeats they found keep their events until the report.
   std::vector<std::unique_ptr<walk_memos>> chunk_memos;
+  // The nodes each pass of the direct imperfect search may remember before
+  // its walks must show that they meet.
+  std::size_t pass_free_nodes;
 #ifdef TORVIX_PLAIN_WALK
   bool remember_walks = false;
 #else

@@ -538,7 +538,7 @@ unsigned long long sequential_pass_choices(CSearchController &ctl, unsigned L, C
   const char *const e = b + ctl.seq.seq.length;
   walk_memos memos;
   memos.node_cap = ctl.memos.node_cap;
-  memos.start_pass(ctl.seq.seq.length);
+  memos.start_pass(ctl.pass_free_nodes);
   imperfect_extender extender(ctl.setup);
   extender.start_windows(L, b, e);
   extender.memos = ctl.remember_walks ? &memos : nullptr;

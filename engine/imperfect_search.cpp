@@ -120,7 +120,7 @@ void CSearchController::unit_len_1_complete_imperfect_search(CAnchorSeq &anchor_
   imperfect_extender extender(setup);
   extender.start_windows(1, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
-  memos.start_pass(seq.seq.length);
+  memos.start_pass(pass_free_nodes);
   extender.pass_settled = pass_settled_windows;
   deferred_marks deferred(anchor_seq);
   pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr,
@@ -145,7 +145,7 @@ void CSearchController::one_unit_len_complete_imperfect_search(unsigned L, CAnch
   imperfect_extender extender(setup);
   extender.start_windows(L, b, e);
   extender.memos = remember_walks ? &memos : nullptr;
-  memos.start_pass(seq.seq.length);
+  memos.start_pass(pass_free_nodes);
   extender.pass_settled = pass_settled_windows;
   deferred_marks deferred(anchor_seq);
   pass_marks marks{anchor_seq, remember_walks && !past_work_bound ? &deferred : nullptr,

@@ -268,19 +268,23 @@ struct walk_memos {
         forward.nodes.size() + backward.nodes.size() + chain.size() - nodes_before_pass;
     return n >= node_cap || (!continuing && n >= free_nodes && 4 * reused < n);
   }
-  // A pass of one unit length over a record of this many bases begins. Its
-  // walks never meet those of another unit length, and what it remembers is
-  // decided from its own walks alone: the choices a pass aligns do not
-  // depend on the passes before it, so a search in chunks can count them
-  // for one pass by searching it again. The first walks along an array are
-  // long and the walks that meet them come later, so a pass may remember a
-  // quarter of the record's bases in nodes (at least 65,536, at most
-  // 1,048,576) before it must show that its walks meet.
-  void start_pass(std::size_t bases)
+  // A pass of one unit length begins, which may remember free nodes before
+  // it must show that its walks meet. Its walks never meet those of another
+  // unit length, and what it remembers is decided from its own walks alone:
+  // the choices a pass aligns do not depend on the passes before it, so a
+  // search in chunks can count them for one pass by searching it again.
+  void start_pass(std::size_t free)
   {
     nodes_before_pass = forward.nodes.size() + backward.nodes.size();
     reused = 0;
-    free_nodes = std::min(std::max(bases / 4, std::size_t(1) << 16), std::size_t(1) << 20);
+    free_nodes = free;
+  }
+  // The first walks along an array are long and the walks that meet them
+  // come later: a pass over a record of this many bases may remember a
+  // quarter of them in nodes (at least 65,536, at most 1,048,576).
+  static std::size_t pass_free_nodes_for(std::size_t bases)
+  {
+    return std::min(std::max(bases / 4, std::size_t(1) << 16), std::size_t(1) << 20);
   }
   std::size_t nodes_before_pass = 0;
   void clear()

@@ -328,7 +328,7 @@ TEST_F(ImperfectSearchTest, WalksThatNeverMeetStopBeingRememberedAndWalksThatMee
   auto nodes_after = [&](const std::string &s, list &found) {
     tight_record r(s);
     CSearchController ctl(1, r.mol, setup_now(), test_pool());
-    ctl.memos.free_nodes = first_nodes;
+    ctl.pass_free_nodes = first_nodes;
     ctl.complete_imperfect_search(nullptr);
     ctl.write_out_events(ctl.imperfectSATList);
     for (const Csat *x : ctl.imperfectSATList)
